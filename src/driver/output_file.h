@@ -1,0 +1,41 @@
+// One output of the run (-p or -x). A failed run never leaves a truncated or
+// half-written file behind: a regular file is written beside its target and
+// renamed over it only when complete.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/text_sink.h"
+
+namespace kov {
+
+class OutputFile {
+ public:
+  /// Opens the output named on the command line: "-" is standard output;
+  /// a missing or regular file gets a temporary file in its directory;
+  /// anything else (a link, a device, a FIFO) is opened and written directly.
+  /// Raises error 24 when it cannot be opened.
+  explicit OutputFile(std::string name);
+  /// Removes the temporary file of an output that was not committed.
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  /// Where the writer writes.
+  TextSink& sink() { return *sink_; }
+  /// Completes the output: flush, close, rename. Raises error 24 on failure.
+  void commit();
+
+ private:
+  [[noreturn]] void fail();
+  void closeFd();
+
+  std::string name_;
+  std::string tempName_;  // empty unless writing beside a regular file
+  int fd_ = -1;
+  bool ownsFd_ = false;
+  std::unique_ptr<FdSink> sink_;
+};
+
+}  // namespace kov

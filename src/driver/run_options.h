@@ -1,0 +1,19 @@
+// What the command line asks for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kov {
+
+struct RunOptions {
+  std::vector<std::string> argumentList;  // every argument after options-file expansion
+  std::vector<std::string> inputFiles;    // in command-line order; never empty after parsing
+  std::string profileFileName;            // -p; empty when not given
+  std::string xmlFileName;                // -x; empty when not given
+  std::vector<std::string> chosenFiles;   // all -f names
+  std::vector<std::string> unchosenFiles; // all -nf names
+  bool noDriveLetter = false;             // -ndl
+};
+
+}  // namespace kov

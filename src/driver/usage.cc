@@ -1,0 +1,42 @@
+#include "driver/usage.h"
+
+namespace kov {
+
+// Carried in the program image for identification; never printed.
+[[maybe_unused]] static const char* const kIdentification =
+    "$Id: kovxmlmerge 3.4,  Windows version - " __DATE__ " " __TIME__ " $";
+
+std::vector<std::string> copyrightLines() {
+  return {"Copyright (c) 2026 The KOV++ Authors", "All rights reserved."};
+}
+
+void printUsage(std::ostream& out) {
+  const std::string version = kProgramVersion;
+  const std::string lines[] = {
+      "",
+      "This KOV++ utility kovxmlmerge (v" + version + ") reads kovpost-generated XML coverage",
+      "report(s), extracts instrumented header files to their own entities, sums up",
+      "execution hits, recalculates TER, and writes merged textual execution",
+      "profile listing (-p) and/or summary XML report (-x, TERs only).",
+      "",
+      "Usage:",
+      "kovxmlmerge input.xml... [-p profilefile] [-x xmlfile] [@optionsfile]",
+      "            [-f file[;file]...]... [-nf file[;file]...]... [-ndl]",
+      "kovxmlmerge [-h]",
+      "",
+      "Options:",
+      "   input.xml       Input XML file. One or more KOV++ XML coverage reports.",
+      "   -p profilefile  Output merged textual execution profile listing.",
+      "   -x xmlfile      Output merged summary XML report.",
+      "   @optionsfile    Input and options can be given also at optionsfile.",
+      "   -f file         Only these instrumented files are reported.",
+      "   -nf file        These instrumented files are not reported.",
+      "   -ndl            No drive letter (removed from reported filenames).",
+      "   -h              Display command line help.",
+      "",
+      "Example: kovxmlmerge input1.xml input2.xml -p profile.txt -x summary.xml",
+  };
+  for (const std::string& line : lines) out << line << std::endl;
+}
+
+}  // namespace kov

@@ -1,0 +1,78 @@
+// One probe of the merged coverage set: a measurement point with its summed
+// counters.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/coverage_common.h"
+#include "model/coverage_view.h"
+#include "model/probe_record.h"
+
+namespace kov {
+
+class CoverageFile;
+
+/// The MC/DC rows of an `mcdc` probe: one text per condition and its number.
+struct McdcRows {
+  std::vector<std::string> rows;
+  std::vector<std::uint32_t> conditions;
+};
+
+class CoverageProbe : public CoverageCommon {
+ public:
+  /// Builds a probe from a record, consuming its texts.
+  explicit CoverageProbe(ProbeRecord&& record);
+
+  /// Whether `fresh` (a later report's probe) is the same measurement point
+  /// as `stored`.
+  static bool isSameProbe(const CoverageProbe& stored, const CoverageProbe& fresh);
+  /// Folds another report's probe into this one.
+  void mergeFrom(const CoverageProbe& other);
+  /// Sets hits and all from the kind and the counters.
+  void computeOwnCounts();
+  /// The contribution to the function's hits and all under the view in force.
+  HitsAll countForView(bool mcdcView) const;
+  /// Sets the evaluation number of a multi_cond_t/multi_cond_f probe from
+  /// the number in front of its description.
+  void readEvaluationNumber();
+  /// The statement counts of the reports joined by ", " (one value where all
+  /// reports agree).
+  std::string statementCountText() const;
+  /// The number of reports that contributed.
+  std::uint32_t reportCount() const { return mergeCount + 1; }
+  /// The MC/DC rows, or nullptr where the probe has none.
+  const McdcRows* mcdcRows() const { return mcdc_.get(); }
+  /// Appends one MC/DC row (kind mcdc only).
+  void addMcdcRow(std::uint32_t condition, std::string row);
+
+  ProbeKind kind;
+  CounterLayout counterLayout;
+  std::int8_t reached = -1;  // -1 unset; 0 or 1 as the statement analysis decides
+  char marker = '\0';        // the marker text: '\0' (empty), '+' or '-'
+  bool endMarker = true;     // whether a block_end takes a marker
+  std::uint32_t line;              // line in the first report; the storage key
+  std::uint32_t shownLine;         // largest listed line over the reports
+  std::uint32_t lowestHeaderLine;  // smallest header line over the reports
+  std::uint32_t mergeCount = 0;    // probes of later reports merged into this one
+  std::uint32_t nesting;
+  std::uint32_t statementCount;    // sc_count of the first report
+  std::uint32_t evaluationNumber = 0;
+  std::uint8_t hits = 0;  // own hits and all (computeOwnCounts)
+  std::uint8_t all = 0;
+  std::array<std::uint32_t, 2> counters;
+  std::string description;
+  std::string parentDescription;
+  CoverageFile* headerFile;  // linedir_in_function only; not owned
+
+ private:
+  // sc_count of every report in merge order; kept only once a report
+  // disagrees with the first (otherwise every entry is statementCount).
+  std::unique_ptr<std::vector<std::uint32_t>> statementCountsSeen_;
+  std::unique_ptr<McdcRows> mcdc_;
+};
+
+}  // namespace kov

@@ -1,0 +1,116 @@
+#include "driver/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/diagnostic.h"
+
+namespace kov {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("kov_cmdline_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+    write("a.xml", "<x/>");
+    write("B.XML", "<x/>");
+  }
+  void TearDown() override {
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(dir_);
+  }
+  static void write(const std::string& name, const std::string& text) {
+    std::ofstream(name, std::ios::binary) << text;
+  }
+  static std::string errorOf(const std::vector<std::string>& args) {
+    std::ostringstream usage;
+    try {
+      parseCommandLine(args, usage);
+    } catch (const DiagnosticError& e) {
+      return e.what();
+    }
+    return "";
+  }
+  fs::path dir_;
+};
+
+TEST_F(CommandLineTest, FillsTheRunOptions) {
+  std::ostringstream usage;
+  auto options = parseCommandLine(
+      {"a.xml", "-p", "-x", "-f", "a;b", "B.XML", "-f", "c", "-nf", ";d;", "-ndl", "a.xml"}, usage);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->inputFiles, (std::vector<std::string>{"a.xml", "B.XML", "a.xml"}));
+  EXPECT_EQ(options->profileFileName, "-x");  // whatever follows -p is its name
+  EXPECT_EQ(options->xmlFileName, "");
+  EXPECT_EQ(options->chosenFiles, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(options->unchosenFiles, (std::vector<std::string>{"", "d"}));
+  EXPECT_TRUE(options->noDriveLetter);
+  EXPECT_TRUE(usage.str().empty());
+}
+
+TEST_F(CommandLineTest, LastOutputNameWins) {
+  std::ostringstream usage;
+  auto options = parseCommandLine({"a.xml", "-p", "one", "-p", "two", "-x", "-"}, usage);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->profileFileName, "two");
+  EXPECT_EQ(options->xmlFileName, "-");
+}
+
+TEST_F(CommandLineTest, EmptyNameAfterOptionCountsAsNotGiven) {
+  EXPECT_EQ(errorOf({"a.xml", "-p", ""}), "*** kovxmlmerge error 21 (1/365): Output option missing.");
+}
+
+TEST_F(CommandLineTest, UsageEndsTheScan) {
+  std::ostringstream usage;
+  EXPECT_FALSE(parseCommandLine({}, usage));
+  EXPECT_EQ(usage.str().substr(0, 36), "\nThis KOV++ utility kovxmlmerge (v3.");
+  std::ostringstream usage2;
+  EXPECT_FALSE(parseCommandLine({"a.xml", "-h", "-unknown"}, usage2));
+  EXPECT_EQ(usage2.str(), usage.str());
+}
+
+TEST(SplitFileListTest, SplitsAtSemicolons) {
+  struct Case {
+    std::string argument;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"a;b", {"a", "b"}}, {"a;", {"a"}},          {";a", {"", "a"}},
+      {"a;;b", {"a", "", "b"}}, {"", {}},          {"A.C; b", {"A.C", " b"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> names;
+    splitFileList(c.argument, names);
+    EXPECT_EQ(names, c.names) << c.argument;
+  }
+}
+
+TEST_F(CommandLineTest, OptionsFileTokens) {
+  struct Case {
+    std::string contents;
+    std::vector<std::string> tokens;
+  } cases[] = {
+      {"a.xml\n-p out.txt\n", {"a.xml", "-p", "out.txt"}},
+      {"a\"b c\"d", {"ab cd"}},
+      {"\"\" x \"\"", {"x"}},
+      {"\"a\tb\" c", {"a", "b", "c"}},  // a tab ends a token even when quoting
+      {"\"one\ntwo three\"", {"one", "two three"}},  // quoting survives the line end
+      {"a.xml\r\n-p\r\nout\f.txt", {"a.xml", "-p", "out\f.txt"}},
+      {"@more #x", {"@more", "#x"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    write("opts", c.contents);
+    EXPECT_EQ(readOptionsFile("opts"), c.tokens) << c.contents;
+  }
+}
+
+}  // namespace
+}  // namespace kov
