@@ -2,6 +2,10 @@
 // row per condition on the decision's `mcdc` probe.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace kov {
 
 class CoverageProbe;
@@ -20,6 +24,29 @@ class McdcAnalysis {
   /// view only), an `mcdc` probe receives the rows of the pending decision,
   /// every other kind clears the pending flag.
   void visitProbe(CoverageProbe& probe, bool mcdcView);
+
+ private:
+  struct Evaluation {
+    std::uint32_t number;
+    bool hit;
+    std::string vector;  // "T", "F" and "_" only
+  };
+  struct Pair {
+    std::uint32_t trueNumber;
+    std::uint32_t falseNumber;
+    bool uncovered;
+  };
+  // The pairs of one decision, one list per condition position.
+  using PairsByCondition = std::vector<std::vector<Pair>>;
+
+  void addEvaluation(const CoverageProbe& probe, bool outcome);
+  PairsByCondition computePairs() const;
+  void discardEvaluations();
+
+  std::vector<Evaluation> trueEvaluations_;
+  std::vector<Evaluation> falseEvaluations_;
+  std::uint32_t nextNumber_ = 1;
+  bool pending_ = false;
 };
 
 }  // namespace kov

@@ -3,13 +3,13 @@
 // statements, and closing probes get their reached markers.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 
 namespace kov {
 
 class CoverageFile;
 class CoverageFunction;
+class CoverageProbe;
 
 class StatementAnalysis {
  public:
@@ -23,6 +23,12 @@ class StatementAnalysis {
 
  private:
   struct State;
+
+  void feedFunction(CoverageFunction& function, CoverageFile& currentFile);
+  void followLineDirective(const CoverageProbe& probe, CoverageFile& currentFile);
+  void feedProbe(CoverageProbe& probe);
+  void setMarkers(bool hasTryBlock);
+
   std::unique_ptr<State> state_;
 };
 

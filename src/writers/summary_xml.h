@@ -1,8 +1,7 @@
 // The summary XML report (-x): TERs and counts, no probe lines.
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "writers/xml_escape.h"  // escapeXml
 
 namespace kov {
 
@@ -11,8 +10,5 @@ class TextSink;
 
 /// Writes the whole summary document of a processed coverage set.
 void writeSummaryXml(Coverage& coverage, TextSink& out);
-
-/// Escapes "&", "<", ">", "'" and the double quote for XML.
-std::string escapeXml(std::string_view text);
 
 }  // namespace kov
