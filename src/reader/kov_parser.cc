@@ -1,18 +1,98 @@
+// Reading one report: the checks of its head, its header values and notices.
 #include "reader/kov_parser.h"
 
+#include "base/diagnostic.h"
 #include "model/coverage.h"
+#include "reader/numbers.h"
 
 namespace kov {
+namespace {
+
+// Versions 8.2 and 8.3 and everything written like them (8.2.1, 8.3.5).
+bool isMergeableVersion(std::string_view version) {
+  return version.size() >= 3 && version[0] == '8' && (version[2] == '2' || version[2] == '3');
+}
+
+}  // namespace
 
 KOVParser::KOVParser(Coverage& coverage, bool noDriveLetter, std::vector<std::string> chosenFiles,
                      std::vector<std::string> unchosenFiles)
     : coverage_(coverage),
       noDriveLetter_(noDriveLetter),
-      chosenKeys_(std::move(chosenFiles)),
-      unchosenKeys_(std::move(unchosenFiles)) {}
+      chooser_(noDriveLetter, chosenFiles, unchosenFiles) {}
 
 KOVParser::~KOVParser() = default;
 
-void KOVParser::parse(const std::string&) {}
+void KOVParser::parse(const std::string& fileName) {
+  // Closes the file and forgets its name also when a diagnostic is raised.
+  struct CloseAtEnd {
+    LineReader& lines;
+    ~CloseAtEnd() { lines.close(); }
+  } closeAtEnd{lines_};
+  lines_.open(fileName);
+  clearMaps();
+  endFile();
+  headerPart_ = nullptr;
+  headerPartFunction_ = nullptr;
+  headerPartLine_ = 0;
+
+  readLine(LineMode::kElement);  // the XML declaration
+  skipSeparatorLine();
+  if (readLine(LineMode::kElement).find(tag::kRoot) == std::string_view::npos) {
+    raise(diag::kNotReportRoot, fileName);
+  }
+  skipSeparatorLine();
+  if (readLine(LineMode::kElement).find(tag::kHeaderInfo) == std::string_view::npos) {
+    raise(diag::kHeaderMissing, fileName);
+  }
+  readHeader();
+  skipSeparatorLine();
+  readNotices();
+  skipSeparatorLine();
+  readFiles();
+}
+
+void KOVParser::readHeader() {
+  using tag::Element;
+  for (;;) {
+    readTextElement();
+    if (lineHas(tag::kKovpostVersion)) {
+      const std::string_view version = elementText(Element::kKovpostVersion);
+      if (!isMergeableVersion(version)) raise(diag::kOldKovpost, version);
+      coverage_.kovpostVersions.emplace_back(version);
+    } else if (lineHas(tag::kReportGenerated)) {
+      std::string entry = lines_.fileName();
+      entry.append(" (").append(elementText(Element::kReportGenerated)).append(")");
+      coverage_.inputReportList.push_back(std::move(entry));
+    } else if (lineHas(tag::kRequestedCoverageView)) {
+      coverage_.coverageViews.emplace_back(elementText(Element::kRequestedCoverageView));
+    } else if (lineHas(tag::kCostFunction)) {
+      coverage_.costFunctions.emplace_back(elementText(Element::kCostFunction));
+    } else if (lineHas(tag::kCostType)) {
+      coverage_.costTypes.emplace_back(elementText(Element::kCostType));
+    } else if (lineHas(tag::kCostScaling)) {
+      coverage_.costScalings.push_back(toNumber(elementText(Element::kCostScaling)));
+    }
+    if (lineHas(tag::kHeaderInfoEnd)) {
+      elements_.clear();
+      return;
+    }
+  }
+}
+
+void KOVParser::readNotices() {
+  for (;;) {
+    readTextElement();
+    if (lineHas(tag::kNotice)) {
+      std::string notice(elementText(tag::Element::kNotice));
+      elements_.clear();
+      coverage_.notices.push_back(std::move(notice));
+    }
+    if (lineHas(tag::kNoticesEnd)) {
+      elements_.clear();
+      return;
+    }
+  }
+}
 
 }  // namespace kov

@@ -1,15 +1,24 @@
 // The report reader: reads one coverage report after the other, line by line,
 // and feeds its files, functions and probes into the merged coverage set.
+// It relies on the line layout that kovpost writes, not on XML parsing.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/coverage_common.h"
+#include "model/probe_record.h"
+#include "reader/element_scanner.h"
+#include "reader/file_names.h"
+#include "reader/line_reader.h"
 
 namespace kov {
 
 class Coverage;
+class CoverageFile;
+class CoverageFunction;
 
 class KOVParser : public CoverageCommon {
  public:
@@ -23,10 +32,73 @@ class KOVParser : public CoverageCommon {
   void parse(const std::string& fileName);
 
  private:
+  enum class LineMode { kElement, kContinuation };
+
+  // Lines and elements (kov_parser_lines.cc).
+  std::string_view readLine(LineMode mode);
+  void skipSeparatorLine() { lines_.skipSeparator(); }
+  void readTextElement();
+  void readFileElement();
+  void readBodyElement();
+  void readProbeElement();
+  void readProbeLines(std::string_view firstLine);
+  void readStartTag(std::string_view line, bool closeAsEmpty);
+  void parseAttributes(std::string_view tag, std::string_view attributeText);
+  void storeElement(std::string_view tag, std::string_view text);
+  bool lineHas(std::string_view text) const {
+    return currentLine_.find(text) != std::string_view::npos;
+  }
+  std::string_view elementText(tag::Element element) const { return elements_.value(element); }
+  std::string_view attributeValue(tag::Attribute name) const { return attributes_.value(name); }
+  bool hasAttribute(tag::Attribute name) const { return attributes_.has(name); }
+  void clearMaps();
+  [[noreturn]] void notAReport() const;
+
+  // Report header (kov_parser.cc).
+  void readHeader();
+  void readNotices();
+
+  // Files, functions and probes (kov_parser_files.cc).
+  void readFiles();
+  void readFile(const std::string& key, const std::string& shownName);
+  void endFile();
+  CoverageFile& currentFile() const;
+  CoverageFile* addHeaderFile(std::string_view key, std::uint32_t fileType,
+                              std::string_view headerName);
+  void readDirectiveBetweenFunctions();
+  void startFunction();
+  void readFunction(FunctionRecord& record);
+  void readBody(const FunctionRecord& record, CoverageFunction& function);
+  void buildProbeRecord();
+  void readDirectiveInBody(const FunctionRecord& record);
+  void readFunctionSummary(const FunctionRecord& record);
+  void readFileSummary();
+  void readOverallSummary();
+  void headerOfDirective(std::string_view description, std::string_view& headerName,
+                         std::uint32_t& targetLine) const;
+
   Coverage& coverage_;
   bool noDriveLetter_;
-  std::vector<std::string> chosenKeys_;
-  std::vector<std::string> unchosenKeys_;
+  FileChooser chooser_;
+
+  // Lexical state.
+  LineReader lines_;
+  std::string_view currentLine_;  // the tag or line read last; lasts until the next read
+  ElementMap elements_{tag::kElementTags};
+  AttributeMap attributes_{tag::kAttributeNames};
+  std::string joined_;  // a probe's two lines, or a start tag with " />"
+
+  // State of the files of a report.
+  CoverageFile* currentFile_ = nullptr;
+  CoverageFile* targetFile_ = nullptr;
+  CoverageFile* headerPart_ = nullptr;
+  CoverageFunction* headerPartFunction_ = nullptr;  // the "N.A." function of the header part
+  std::uint32_t headerPartLine_ = 0;
+  std::string pendingHeaderName_;
+  std::string instrumentationMode_;
+  std::uint32_t directiveLine_ = 0;
+  std::uint32_t directiveTargetLine_ = 0;
+  ProbeRecord probe_;  // refilled for every probe
 };
 
 }  // namespace kov

@@ -1,0 +1,111 @@
+// The lexical layer of the reader: lines, text elements, start tags, probe
+// elements over two lines, and the element and attribute maps.
+#include "base/diagnostic.h"
+#include "reader/kov_parser.h"
+#include "reader/line_cleaner.h"
+#include "reader/xml_text.h"
+
+namespace kov {
+
+void KOVParser::notAReport() const {
+  raise(diag::kNotReportLine, lines_.fileName());
+}
+
+void KOVParser::clearMaps() {
+  elements_.clear();
+  attributes_.clear();
+}
+
+std::string_view KOVParser::readLine(LineMode mode) {
+  const std::string_view raw = lines_.nextLine();
+  const CleanedLine line =
+      mode == LineMode::kElement ? cleanElementLine(raw) : cleanContinuationLine(raw);
+  if (line.fault == LineFault::kNotReport) notAReport();
+  if (line.fault == LineFault::kTooLong) raise(diag::kLineTooLong);
+  return line.text;
+}
+
+void KOVParser::storeElement(std::string_view tag, std::string_view text) {
+  currentLine_ = tag;
+  std::string* slot = elements_.claim(tag);
+  if (slot == nullptr) return;
+  if (tag == tag::kParameters) {
+    unescapeXmlInto(*slot, text);
+  } else {
+    slot->assign(text);
+  }
+}
+
+void KOVParser::parseAttributes(std::string_view tag, std::string_view attributeText) {
+  currentLine_ = tag;
+  if (!parseAttributeText(attributeText, attributes_)) notAReport();
+}
+
+void KOVParser::readTextElement() {
+  const TextElement element = splitTextElement(readLine(LineMode::kElement));
+  storeElement(element.tag, element.text);
+}
+
+// A start tag whose line ends with ">" gets " />" in place of that ">", so
+// that its last value ends the attribute text the way an empty element does.
+void KOVParser::readStartTag(std::string_view line, bool closeAsEmpty) {
+  const std::optional<StartTag> start = splitStartTag(line);
+  if (!start) notAReport();
+  std::string_view attributeText = start->attributes;
+  if (closeAsEmpty) {
+    const std::size_t close = attributeText.rfind('>');
+    if (close != std::string_view::npos) {
+      joined_.assign(attributeText.substr(0, close));
+      joined_.append(" />");
+      joined_.append(attributeText.substr(close + 1));
+      attributeText = joined_;
+    }
+  }
+  parseAttributes(start->tag, attributeText);
+}
+
+void KOVParser::readProbeLines(std::string_view firstLine) {
+  // The first line lives in the reader's buffer, which the next read reuses.
+  joined_.assign(firstLine);
+  joined_.push_back(' ');
+  joined_.append(readLine(LineMode::kContinuation));
+  const std::optional<StartTag> start = splitStartTag(joined_);
+  if (!start) notAReport();
+  parseAttributes(start->tag, start->attributes);
+}
+
+void KOVParser::readFileElement() {
+  const std::string_view line = readLine(LineMode::kElement);
+  if (line.find(tag::kFile) == std::string_view::npos) {
+    storeElement(line, {});
+  } else {
+    readStartTag(line, true);
+  }
+}
+
+void KOVParser::readBodyElement() {
+  const std::string_view line = readLine(LineMode::kElement);
+  if (line.find(tag::kProbe) != std::string_view::npos) {
+    readProbeLines(line);
+  } else if (line.find(tag::kInclude) != std::string_view::npos) {
+    readStartTag(line, false);
+  } else if (line.find(tag::kFunction) != std::string_view::npos) {
+    readStartTag(line, true);
+  } else {
+    const TextElement element = splitTextElement(line);
+    storeElement(element.tag, element.text);
+  }
+}
+
+void KOVParser::readProbeElement() {
+  const std::string_view line = readLine(LineMode::kElement);
+  // Only the first line of a probe element lacks a ">"; every other line of
+  // a body (its closing tags) is taken whole as its tag.
+  if (line.find('>') != std::string_view::npos) {
+    storeElement(line, {});
+  } else {
+    readProbeLines(line);
+  }
+}
+
+}  // namespace kov

@@ -1,0 +1,114 @@
+#include "reader/line_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "base/diagnostic.h"
+
+namespace kov {
+namespace {
+
+constexpr std::size_t kMinimumBlockSize = 16;
+// fgets with a buffer of 10 bytes reads at most 9 bytes of a line.
+constexpr std::size_t kSeparatorBytes = 9;
+
+std::string_view withoutCarriageReturn(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+}  // namespace
+
+LineReader::LineReader(std::size_t blockSize)
+    : buffer_(new char[std::max(blockSize, kMinimumBlockSize)]),
+      capacity_(std::max(blockSize, kMinimumBlockSize)) {}
+
+LineReader::~LineReader() {
+  close();
+}
+
+void LineReader::open(const std::string& fileName) {
+  close();
+  fileName_ = fileName;
+  begin_ = end_ = 0;
+  atEnd_ = false;
+  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) raise(diag::kNotReportLine, fileName_);
+  // The first block tells whether the file holds any byte; it stays in the
+  // buffer, so nothing has to be read twice.
+  fill();
+  if (atEnd_ && unread() == 0) raise(diag::kEmptyInput, fileName_);
+}
+
+void LineReader::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  fileName_.clear();
+  begin_ = end_ = 0;
+  atEnd_ = true;
+}
+
+void LineReader::fill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, unread());
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (fd_ < 0) {
+    atEnd_ = true;
+    return;
+  }
+  if (end_ == capacity_) return;
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) raise(diag::kNotReportLine, fileName_);  // a directory gets here too
+  if (got == 0) atEnd_ = true;
+  end_ += static_cast<std::size_t>(got);
+}
+
+std::string_view LineReader::nextLine() {
+  longLine_.clear();
+  bool spilled = false;
+  for (;;) {
+    const char* start = buffer_.get() + begin_;
+    const void* feed = std::memchr(start, '\n', unread());
+    if (feed != nullptr) {
+      const auto length = static_cast<std::size_t>(static_cast<const char*>(feed) - start);
+      begin_ += length + 1;
+      if (!spilled) return withoutCarriageReturn({start, length});
+      longLine_.append(start, length);
+      return withoutCarriageReturn(longLine_);
+    }
+    if (atEnd_) {
+      const std::string_view rest(start, unread());
+      begin_ = end_;
+      if (!spilled) return rest;
+      longLine_.append(rest);
+      return longLine_;
+    }
+    if (begin_ == 0 && end_ == capacity_) {
+      // The line is longer than the buffer: keep its start aside.
+      longLine_.append(start, unread());
+      begin_ = end_ = 0;
+      spilled = true;
+    }
+    fill();
+  }
+}
+
+void LineReader::skipSeparator() {
+  while (unread() < kSeparatorBytes && !atEnd_) fill();
+  const std::size_t window = std::min(unread(), kSeparatorBytes);
+  const char* start = buffer_.get() + begin_;
+  const void* feed = std::memchr(start, '\n', window);
+  begin_ += feed == nullptr ? window
+                            : static_cast<std::size_t>(static_cast<const char*>(feed) - start) + 1;
+}
+
+}  // namespace kov

@@ -1,0 +1,56 @@
+// Reads one report file as raw lines, in large blocks, without ever holding
+// more of the file than one block (plus the one line that is longer).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kov {
+
+class LineReader {
+ public:
+  static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+
+  /// `blockSize` is the size of the one read buffer (at least 16 bytes).
+  explicit LineReader(std::size_t blockSize = kDefaultBlockSize);
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  /// Opens a report and reads its first block. Raises error 13 for a file
+  /// that holds no byte and error 12 for one that cannot be opened or read.
+  void open(const std::string& fileName);
+  /// Closes the file (if open) and empties the file name.
+  void close();
+  /// The name of the open report as given; empty between reports.
+  const std::string& fileName() const { return fileName_; }
+
+  /// The next line without its line feed and without a carriage return right
+  /// before that; at the end of the file what stands after the last line feed
+  /// (empty once that is read). The view lasts until the next call. Raises
+  /// error 12 where the file fails while being read.
+  std::string_view nextLine();
+
+  /// Consumes the next line the way fgets with a 10-byte buffer would: up to
+  /// and including its line feed, but never more than 9 bytes; the rest of a
+  /// longer line is read by the next nextLine.
+  void skipSeparator();
+
+ private:
+  /// Moves the unread bytes to the front and reads more behind them.
+  void fill();
+  std::size_t unread() const { return end_ - begin_; }
+
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
+  std::size_t begin_ = 0;  // first unread byte
+  std::size_t end_ = 0;    // one past the last byte read
+  bool atEnd_ = false;     // the file has no more bytes
+  int fd_ = -1;
+  std::string fileName_;
+  std::string longLine_;  // a line that does not fit in the buffer, assembled
+};
+
+}  // namespace kov
