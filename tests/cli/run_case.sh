@@ -47,11 +47,11 @@ if [ "$update" = "--update" ]; then
   echo "$status" >"$case_dir/expected/status"
   mask .stdout >"$case_dir/expected/stdout"
   cp .stderr "$case_dir/expected/stderr"
-  for f in $(comm -13 <(echo "$before") <(echo "$after")); do
+  while IFS= read -r f; do
     [ -f "$f" ] || continue
     mkdir -p "$case_dir/expected/files/$(dirname "$f")"
     mask "$f" >"$case_dir/expected/files/$f"
-  done
+  done < <(comm -13 <(echo "$before") <(echo "$after"))
   [ -s "$case_dir/expected/stdout" ] || rm "$case_dir/expected/stdout"
   [ -s "$case_dir/expected/stderr" ] || rm "$case_dir/expected/stderr"
   [ "$status" = 0 ] && rm "$case_dir/expected/status"
@@ -81,7 +81,8 @@ wanted_files=""
 if [ -d "$case_dir/expected/files" ]; then
   wanted_files=$(cd "$case_dir/expected/files" && find . -type f | sort)
 fi
-for f in $wanted_files; do
+while IFS= read -r f; do
+  [ -n "$f" ] || continue
   if [ ! -e "$f" ]; then fail "output $f missing"; continue; fi
   compare "$f" "$case_dir/expected/files/$f" "output $f"
   case "$f" in
@@ -92,11 +93,12 @@ for f in $wanted_files; do
         fail "xmllint is missing"
       fi ;;
   esac
-done
+done <<<"$wanted_files"
 
 # Nothing else may have appeared: no unexpected output, no temporary file.
-expected_after=$(printf '%s\n%s\n' "$before" "$(for f in $wanted_files; do
-  d=$(dirname "$f"); while [ "$d" != . ]; do echo "$d"; d=$(dirname "$d"); done; echo "$f"; done)" |
+expected_after=$(printf '%s\n%s\n' "$before" "$(while IFS= read -r f; do
+  [ -n "$f" ] || continue
+  d=$(dirname "$f"); while [ "$d" != . ]; do echo "$d"; d=$(dirname "$d"); done; echo "$f"; done <<<"$wanted_files")" |
   sed '/^$/d' | sort -u)
 extra=$(comm -13 <(echo "$expected_after") <(echo "$after" | sed '/^$/d'))
 [ -z "$extra" ] || fail "unexpected files after the run: $extra"
