@@ -54,6 +54,9 @@ OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
     struct stat target;
     bool exists = ::lstat(name_.c_str(), &target) == 0;
     if (!exists || S_ISREG(target.st_mode)) {
+      // The rename would replace a file that may not be written to; refuse
+      // it as opening it for writing would.
+      if (exists && ::access(name_.c_str(), W_OK) != 0) fail();
       tempName_ = directoryOf(name_) + "/." + baseNameOf(name_) + ".XXXXXX";
       fd_ = ::mkstemp(tempName_.data());
       if (fd_ < 0) {
