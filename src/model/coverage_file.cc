@@ -51,11 +51,15 @@ CoverageFunction* CoverageFile::addFunction(std::string functionName, std::uint3
   auto function = std::make_unique<CoverageFunction>(std::move(functionName), definitionLine,
                                                      std::move(parameters), record);
   CoverageFunction* stored = function.get();
-  auto position = std::upper_bound(
-      functions_.begin(), functions_.end(), definitionLine,
-      [](std::uint32_t line, const std::unique_ptr<CoverageFunction>& f) {
-        return line < f->definitionLine;
-      });
+  // Reports list a file's functions by line, so a new one mostly goes last;
+  // the search would touch a function object per step, each far apart.
+  auto position =
+      !functions_.empty() && functions_.back()->definitionLine <= definitionLine
+          ? functions_.end()
+          : std::upper_bound(functions_.begin(), functions_.end(), definitionLine,
+                             [](std::uint32_t line, const std::unique_ptr<CoverageFunction>& f) {
+                               return line < f->definitionLine;
+                             });
   functions_.insert(position, std::move(function));
   functionIndex_.emplace(std::move(key), stored);
   return stored;

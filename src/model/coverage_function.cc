@@ -69,10 +69,10 @@ void CoverageFunction::addProbe(ProbeRecord&& record) {
   } else {
     lastDescription = record.description;
   }
-  auto probe = std::make_unique<CoverageProbe>(std::move(record));
 
+  // The record is matched as it is; a probe is built only where it is stored.
   CoverageProbe* target = nullptr;
-  if (probe->kind == ProbeKind::Function) {
+  if (record.kind == ProbeKind::Function) {
     // A function probe starts another occurrence of the function: it merges
     // into the stored function probe, or is stored where there is none.
     if (!probes_.empty()) {
@@ -82,36 +82,52 @@ void CoverageFunction::addProbe(ProbeRecord&& record) {
     }
   } else if (reportMerges == 0) {
     // First occurrence of the function: every probe is stored as read.
-  } else if (probe->kind == ProbeKind::LinedirInFunction) {
-    if (probe->headerFile != nullptr && probe->headerFile->fileType == kLineDirectiveFile) {
-      if (CoverageFunction* part = probe->headerFile->firstFunction()) {
+  } else if (record.kind == ProbeKind::LinedirInFunction) {
+    if (record.headerFile != nullptr && record.headerFile->fileType == kLineDirectiveFile) {
+      if (CoverageFunction* part = record.headerFile->firstFunction()) {
         ++part->reportMerges;
         part->unmergedCursor_ = 0;
       }
     }
-    target = applyDirectiveRule(*probe);
+    target = applyDirectiveRule(record);
   } else {
-    target = findMatchingProbe(*probe);
+    target = findMatchingProbe(record);
   }
 
   if (target != nullptr) {
-    target->mergeFrom(*probe);
+    target->mergeFrom(record);
   } else {
-    insertProbe(std::move(probe));
+    insertProbe(std::make_unique<CoverageProbe>(std::move(record)));
   }
 }
 
-CoverageProbe* CoverageFunction::findMatchingProbe(const CoverageProbe& fresh) {
+std::size_t CoverageFunction::firstAtLine(std::uint32_t line) const {
+  const std::size_t hint = searchHint_;
+  if (hint < probes_.size() && probes_[hint]->line == line &&
+      (hint == 0 || probes_[hint - 1]->line < line)) {
+    return hint;
+  }
   auto first = std::lower_bound(
-      probes_.begin(), probes_.end(), fresh.line,
+      probes_.begin(), probes_.end(), line,
       [](const std::unique_ptr<CoverageProbe>& p, std::uint32_t line) { return p->line < line; });
-  auto last = std::upper_bound(first, probes_.end(), fresh.line, lineBefore);
+  return static_cast<std::size_t>(first - probes_.begin());
+}
+
+CoverageProbe* CoverageFunction::findMatchingProbe(const ProbeRecord& fresh) {
+  const std::size_t begin = firstAtLine(fresh.line);
+  std::size_t end = begin;
+  while (end < probes_.size() && probes_[end]->line == fresh.line) ++end;
+  auto first = probes_.begin() + static_cast<std::ptrdiff_t>(begin);
+  auto last = probes_.begin() + static_cast<std::ptrdiff_t>(end);
 
   CoverageProbe* onlyCandidate = nullptr;
   std::size_t candidates = 0;
   for (auto it = first; it != last; ++it) {
     if (CoverageProbe::isSameProbe(**it, fresh)) {
-      if (candidates++ == 0) onlyCandidate = it->get();
+      if (candidates++ == 0) {
+        onlyCandidate = it->get();
+        searchHint_ = static_cast<std::size_t>(it - probes_.begin()) + 1;
+      }
     }
   }
 
@@ -162,7 +178,7 @@ bool CoverageFunction::earlierProbeMissing(std::uint32_t line) {
   return unmergedCursor_ < probes_.size() && probes_[unmergedCursor_]->line < line;
 }
 
-CoverageProbe* CoverageFunction::applyDirectiveRule(const CoverageProbe& fresh) {
+CoverageProbe* CoverageFunction::applyDirectiveRule(const ProbeRecord& fresh) {
   static const std::vector<CoverageProbe*> kNone;
   const std::vector<CoverageProbe*>* candidates = &kNone;
   if (linedirIndex_) {
@@ -194,11 +210,15 @@ CoverageProbe* CoverageFunction::firstProbeOfKind(ProbeKind kind) const {
 }
 
 void CoverageFunction::insertProbe(std::unique_ptr<CoverageProbe> probe) {
-  auto position = std::upper_bound(probes_.begin(), probes_.end(), probe->line, lineBefore);
+  // Reports list probes by line, so a probe mostly goes to the end.
+  auto position = !probes_.empty() && probes_.back()->line <= probe->line
+                      ? probes_.end()
+                      : std::upper_bound(probes_.begin(), probes_.end(), probe->line, lineBefore);
   std::size_t index = static_cast<std::size_t>(position - probes_.begin());
   CoverageProbe* raw = probe.get();
   probes_.insert(position, std::move(probe));
   unmergedCursor_ = std::min(unmergedCursor_, index);
+  searchHint_ = index + 1;
 
   if (raw->kind == ProbeKind::LinedirInFunction) {
     if (!linedirIndex_) linedirIndex_ = std::make_unique<LinedirIndex>();

@@ -80,8 +80,9 @@ class CoverageFunction : public CoverageCommon {
 
  private:
   struct LinedirIndex;
-  CoverageProbe* findMatchingProbe(const CoverageProbe& fresh);
-  CoverageProbe* applyDirectiveRule(const CoverageProbe& fresh);
+  CoverageProbe* findMatchingProbe(const ProbeRecord& fresh);
+  std::size_t firstAtLine(std::uint32_t line) const;
+  CoverageProbe* applyDirectiveRule(const ProbeRecord& fresh);
   CoverageProbe* firstProbeOfKind(ProbeKind kind) const;
   bool earlierProbeMissing(std::uint32_t line);
   void insertProbe(std::unique_ptr<CoverageProbe> probe);
@@ -91,6 +92,9 @@ class CoverageFunction : public CoverageCommon {
   // Position from which the scan for a probe that the current report did not
   // contain goes on: every probe before it has been merged in this report.
   std::size_t unmergedCursor_ = 0;
+  // Where the next probe of a later report is likely stored: just after the
+  // one matched last, as reports list a function's probes in the same order.
+  std::size_t searchHint_ = 0;
   std::unique_ptr<LinedirIndex> linedirIndex_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "base/diagnostic.h"
 
@@ -37,32 +38,73 @@ CoverageProbe::CoverageProbe(ProbeRecord&& record)
       statementCount(record.statementCount),
       counters(record.counters),
       description(std::move(record.description)),
-      parentDescription(std::move(record.parentDescription)),
       headerFile(record.headerFile) {
+  if (!record.parentDescription.empty()) {
+    parentDescription_ = std::make_unique<std::string>(std::move(record.parentDescription));
+  }
   computeOwnCounts();
 }
 
+struct CoverageProbe::Fresh {
+  std::uint32_t line;
+  ProbeKind kind;
+  std::uint32_t nesting;
+  std::uint32_t statementCount;
+  std::uint32_t shownLine;
+  std::uint32_t headerLine;
+  std::array<std::uint32_t, 2> counters;
+  std::string_view description;
+  std::string_view parentDescription;
+
+  explicit Fresh(const CoverageProbe& p)
+      : line(p.line), kind(p.kind), nesting(p.nesting), statementCount(p.statementCount),
+        shownLine(p.shownLine), headerLine(p.lowestHeaderLine), counters(p.counters),
+        description(p.description), parentDescription(p.parentDescription()) {}
+  explicit Fresh(const ProbeRecord& r)
+      : line(r.line), kind(r.kind), nesting(r.nesting), statementCount(r.statementCount),
+        shownLine(r.listedLine), headerLine(r.headerLine), counters(r.counters),
+        description(r.description), parentDescription(r.parentDescription) {}
+};
+
 bool CoverageProbe::isSameProbe(const CoverageProbe& stored, const CoverageProbe& fresh) {
+  return isSame(stored, Fresh(fresh));
+}
+
+bool CoverageProbe::isSameProbe(const CoverageProbe& stored, const ProbeRecord& fresh) {
+  return isSame(stored, Fresh(fresh));
+}
+
+bool CoverageProbe::isSame(const CoverageProbe& stored, const Fresh& fresh) {
   if (stored.line != fresh.line || stored.kind != fresh.kind || stored.nesting != fresh.nesting) {
     return false;
   }
-  if (!stored.parentDescription.empty() && stored.parentDescription != fresh.parentDescription) {
+  if (stored.parentDescription_ && *stored.parentDescription_ != fresh.parentDescription) {
     return false;
   }
   if (stored.kind == ProbeKind::Mcdc) return sameUpToMarks(stored.description, fresh.description);
   return stored.description == fresh.description;
 }
 
-void CoverageProbe::mergeFrom(const CoverageProbe& other) {
+void CoverageProbe::mergeFrom(const CoverageProbe& other) { merge(Fresh(other)); }
+
+void CoverageProbe::mergeFrom(const ProbeRecord& other) { merge(Fresh(other)); }
+
+void CoverageProbe::merge(const Fresh& other) {
   guardRange(diag::kRangeProbeMerge, [&] {
     if (!statementCountsSeen_ && other.statementCount != statementCount) {
-      statementCountsSeen_ =
-          std::make_unique<std::vector<std::uint32_t>>(reportCount(), statementCount);
+      statementCountsSeen_ = std::make_unique<std::vector<CountRun>>(
+          1, CountRun{statementCount, reportCount()});
     }
-    if (statementCountsSeen_) statementCountsSeen_->push_back(other.statementCount);
+    if (statementCountsSeen_) {
+      if (statementCountsSeen_->back().count == other.statementCount) {
+        ++statementCountsSeen_->back().reports;
+      } else {
+        statementCountsSeen_->push_back({other.statementCount, 1});
+      }
+    }
     ++mergeCount;
     shownLine = std::max(shownLine, other.shownLine);
-    lowestHeaderLine = std::min(lowestHeaderLine, other.lowestHeaderLine);
+    lowestHeaderLine = std::min(lowestHeaderLine, other.headerLine);
     for (std::size_t i = 0; i < 2; ++i) counters.at(i) = saturatingAdd(counters.at(i), other.counters.at(i));
     if (counterLayout == CounterLayout::ConstTrue || counterLayout == CounterLayout::ConstFalse) {
       counterLayout = counters.at(1) > 0 ? CounterLayout::ConstFalse : CounterLayout::ConstTrue;
@@ -148,9 +190,12 @@ void CoverageProbe::readEvaluationNumber() {
 std::string CoverageProbe::statementCountText() const {
   if (!statementCountsSeen_) return std::to_string(statementCount);
   std::string text;
-  for (std::uint32_t count : *statementCountsSeen_) {
-    if (!text.empty()) text += ", ";
-    text += std::to_string(count);
+  for (const CountRun& run : *statementCountsSeen_) {
+    const std::string count = std::to_string(run.count);
+    for (std::uint32_t i = 0; i < run.reports; ++i) {
+      if (!text.empty()) text += ", ";
+      text += count;
+    }
   }
   return text;
 }

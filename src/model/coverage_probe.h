@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/coverage_common.h"
@@ -30,8 +31,13 @@ class CoverageProbe : public CoverageCommon {
   /// Whether `fresh` (a later report's probe) is the same measurement point
   /// as `stored`.
   static bool isSameProbe(const CoverageProbe& stored, const CoverageProbe& fresh);
+  /// The same for a later report's probe that is still a record, so that a
+  /// probe which only merges is never built.
+  static bool isSameProbe(const CoverageProbe& stored, const ProbeRecord& fresh);
   /// Folds another report's probe into this one.
   void mergeFrom(const CoverageProbe& other);
+  /// Folds another report's probe, given as its record, into this one.
+  void mergeFrom(const ProbeRecord& other);
   /// Sets hits and all from the kind and the counters.
   void computeOwnCounts();
   /// The contribution to the function's hits and all under the view in force.
@@ -65,14 +71,35 @@ class CoverageProbe : public CoverageCommon {
   std::uint8_t all = 0;
   std::array<std::uint32_t, 2> counters;
   std::string description;
-  std::string parentDescription;
   CoverageFile* headerFile;  // linedir_in_function only; not owned
 
+  /// The description of the decision a condition part belongs to; empty for
+  /// every other probe.
+  std::string_view parentDescription() const {
+    return parentDescription_ ? std::string_view(*parentDescription_) : std::string_view();
+  }
+
  private:
-  // sc_count of every report in merge order; kept only once a report
-  // disagrees with the first (otherwise every entry is statementCount).
-  std::unique_ptr<std::vector<std::uint32_t>> statementCountsSeen_;
+  // What matching and merging read of a later report's probe, whichever
+  // form it comes in.
+  struct Fresh;
+  static bool isSame(const CoverageProbe& stored, const Fresh& fresh);
+  void merge(const Fresh& other);
+
+  // A run of reports in merge order that gave the same sc_count.
+  struct CountRun {
+    std::uint32_t count;
+    std::uint32_t reports;
+  };
+  // sc_count of every report in merge order, as runs of equal values, so
+  // that it grows with the changes and not with the number of reports; kept
+  // only once a report disagrees with the first (until then every entry is
+  // statementCount).
+  std::unique_ptr<std::vector<CountRun>> statementCountsSeen_;
   std::unique_ptr<McdcRows> mcdc_;
+  // Only condition parts have a parent, so the text lives behind a pointer
+  // that stays null for most probes and keeps every probe smaller.
+  std::unique_ptr<std::string> parentDescription_;
 };
 
 }  // namespace kov

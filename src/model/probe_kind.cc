@@ -1,6 +1,8 @@
 #include "model/probe_kind.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 
 #include "base/diagnostic.h"
 
@@ -39,15 +41,45 @@ constexpr std::array<KindEntry, 51> kKinds = {{
     {"user_annotation", N}, {"linedir", N},          {"linedir_in_function", N},
 }};
 
+// Every probe of every report is looked up: an open-addressing table over the
+// keywords keeps that to about one comparison.
+class KindIndex {
+ public:
+  KindIndex() {
+    for (std::size_t i = 0; i < kKinds.size(); ++i) {
+      std::size_t slot = hash(kKinds[i].keyword);
+      while (slots_[slot] != 0) slot = (slot + 1) % kSlots;
+      slots_[slot] = static_cast<std::uint8_t>(i + 1);
+    }
+  }
+  /// The kind number of the keyword, or 0 where it is not a keyword.
+  std::size_t find(std::string_view keyword) const {
+    if (keyword.empty()) return 0;
+    for (std::size_t slot = hash(keyword); slots_[slot] != 0; slot = (slot + 1) % kSlots) {
+      if (kKinds[slots_[slot] - 1u].keyword == keyword) return slots_[slot];
+    }
+    return 0;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 128;
+  static std::size_t hash(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto first = static_cast<unsigned char>(text.front());
+    const auto last = static_cast<unsigned char>(text.back());
+    const auto middle = static_cast<unsigned char>(text[text.size() / 2]);
+    return (text.size() * 7 + first * 3 + middle * 5 + last) % kSlots;
+  }
+  std::array<std::uint8_t, kSlots> slots_{};
+};
+
 }  // namespace
 
 ProbeKind probeKindOf(std::string_view keyword) {
-  // Few probes per report are not among the most common kinds; a linear scan
-  // of 51 short strings that first compares lengths is cheap enough.
-  for (std::size_t i = 0; i < kKinds.size(); ++i) {
-    if (kKinds[i].keyword == keyword) return static_cast<ProbeKind>(i + 1);
-  }
-  raise(diag::kUnknownProbeType);
+  static const KindIndex index;
+  const std::size_t kind = index.find(keyword);
+  if (kind == 0) raise(diag::kUnknownProbeType);
+  return static_cast<ProbeKind>(kind);
 }
 
 CounterLayout counterLayoutOf(ProbeKind kind, bool hasCount1) {

@@ -35,7 +35,8 @@ std::optional<StartTag> splitStartTag(std::string_view line);
 /// each name runs to the next "=", each value between the next two double
 /// quotes, one separating byte follows a value, and a rest of "/>" ends the
 /// text. "name" and "descr" values are entity-decoded. Returns false where a
-/// rest holds no "=" (the text is then not a report's).
+/// rest holds no "=" (the text is then not a report's). Values may refer into
+/// `text`: call `attributes.keep()` before its bytes change.
 bool parseAttributeText(std::string_view text, AttributeMap& attributes);
 
 }  // namespace kov

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,38 +18,95 @@ template <typename Id, std::size_t N>
 class FirstValueMap {
  public:
   /// `names` must outlive the map; entry i is the name of Id(i).
-  explicit FirstValueMap(const std::array<std::string_view, N>& names) : names_(names) {}
+  explicit FirstValueMap(const std::array<std::string_view, N>& names) : names_(names) {
+    // Names are entered in table order, so where a name stood in the table
+    // twice its first entry is met first, as a scan of the table would.
+    for (std::size_t i = 0; i < N; ++i) {
+      std::size_t slot = hash(names_[i]);
+      while (slots_[slot] != 0) slot = (slot + 1) % kSlots;
+      slots_[slot] = static_cast<std::uint8_t>(i + 1);
+    }
+  }
 
   /// The slot to fill for `name` where it is a kept name not yet present (it
   /// counts as present from now on); nullptr where the value is to be dropped.
   std::string* claim(std::string_view name) {
+    const std::size_t i = claimIndex(name);
+    if (i == kNone) return nullptr;
+    borrowed_[i] = false;
+    values_[i].clear();
+    return &values_[i];
+  }
+  /// Stores `value` for `name` as claim does, without copying it: the map
+  /// refers to the caller's bytes until `keep` is called, which the caller
+  /// must do before those bytes change.
+  void claimBorrowed(std::string_view name, std::string_view value) {
+    const std::size_t i = claimIndex(name);
+    if (i == kNone) return;
+    borrowed_[i] = true;
+    borrowedValues_[i] = value;
+    anyBorrowed_ = true;
+  }
+  /// Copies every borrowed value into the map's own storage.
+  void keep() {
+    if (!anyBorrowed_) return;
     for (std::size_t i = 0; i < N; ++i) {
-      // The first byte tells most names apart without a call to compare.
-      if (names_[i].size() != name.size() || names_[i][0] != name[0] || names_[i] != name) {
-        continue;
-      }
-      if (present_[i]) return nullptr;
-      present_[i] = true;
-      values_[i].clear();
-      return &values_[i];
+      if (present_[i] && borrowed_[i]) values_[i].assign(borrowedValues_[i]);
+      borrowed_[i] = false;
     }
-    return nullptr;
+    anyBorrowed_ = false;
   }
   /// Whether the name is present, whatever its value.
   bool has(Id id) const { return present_[index(id)]; }
   /// The value of the name; empty where it is absent.
   std::string_view value(Id id) const {
-    return present_[index(id)] ? std::string_view(values_[index(id)]) : std::string_view();
+    const std::size_t i = index(id);
+    if (!present_[i]) return {};
+    return borrowed_[i] ? borrowedValues_[i] : std::string_view(values_[i]);
   }
   /// Removes every name (the value strings keep their storage).
-  void clear() { present_.fill(false); }
+  void clear() {
+    present_.fill(false);
+    anyBorrowed_ = false;
+  }
 
  private:
+  static constexpr std::size_t kNone = N;
+  static constexpr std::size_t kSlots = 64;  // more than twice N, so chains stay short
+  static_assert(2 * N < kSlots);
+
   static std::size_t index(Id id) { return static_cast<std::size_t>(id); }
 
+  // The table index of `name` where it is a kept name not yet present (it
+  // counts as present from now on); kNone where the value is to be dropped.
+  std::size_t claimIndex(std::string_view name) {
+    // Every element and every attribute of a report passes here: a small
+    // hash table keeps it to one or two comparisons of whole names.
+    if (name.empty()) return kNone;
+    for (std::size_t slot = hash(name); slots_[slot] != 0; slot = (slot + 1) % kSlots) {
+      const std::size_t i = slots_[slot] - 1u;
+      if (names_[i] != name) continue;
+      if (present_[i]) return kNone;
+      present_[i] = true;
+      return i;
+    }
+    return kNone;
+  }
+  static std::size_t hash(std::string_view name) {
+    if (name.empty()) return 0;
+    const auto first = static_cast<unsigned char>(name.front());
+    const auto last = static_cast<unsigned char>(name.back());
+    const auto middle = static_cast<unsigned char>(name[name.size() / 2]);
+    return (name.size() * 7 + first * 3 + middle * 5 + last) % kSlots;
+  }
+
   const std::array<std::string_view, N>& names_;
+  std::array<std::uint8_t, kSlots> slots_{};  // table index + 1; 0 is an empty slot
   std::array<bool, N> present_{};
   std::array<std::string, N> values_;
+  std::array<bool, N> borrowed_{};  // the value is in borrowedValues_, not values_
+  std::array<std::string_view, N> borrowedValues_{};
+  bool anyBorrowed_ = false;
 };
 
 }  // namespace kov

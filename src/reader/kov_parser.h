@@ -36,7 +36,10 @@ class KOVParser : public CoverageCommon {
 
   // Lines and elements (kov_parser_lines.cc).
   std::string_view readLine(LineMode mode);
-  void skipSeparatorLine() { lines_.skipSeparator(); }
+  void skipSeparatorLine() {
+    attributes_.keep();  // the skip may move the bytes the values refer to
+    lines_.skipSeparator();
+  }
   void readTextElement();
   void readFileElement();
   void readBodyElement();

@@ -17,6 +17,9 @@ void KOVParser::clearMaps() {
 }
 
 std::string_view KOVParser::readLine(LineMode mode) {
+  // Attribute values still refer to the line read last, which this read
+  // may overwrite.
+  attributes_.keep();
   const std::string_view raw = lines_.nextLine();
   const CleanedLine line =
       mode == LineMode::kElement ? cleanElementLine(raw) : cleanContinuationLine(raw);
@@ -101,7 +104,8 @@ void KOVParser::readProbeElement() {
   const std::string_view line = readLine(LineMode::kElement);
   // Only the first line of a probe element lacks a ">"; every other line of
   // a body (its closing tags) is taken whole as its tag.
-  if (line.find('>') != std::string_view::npos) {
+  // A cleaned line that holds a ">" ends with its last one.
+  if (!line.empty() && line.back() == '>') {
     storeElement(line, {});
   } else {
     readProbeLines(line);

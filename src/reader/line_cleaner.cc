@@ -1,18 +1,29 @@
 #include "reader/line_cleaner.h"
 
+#include <string.h>
+
 namespace kov {
 namespace {
 
 constexpr std::string_view kProbeStart = "<probe";
 
+// The first line of every probe element has no ">", so the search for the
+// last one runs over the whole line: memrchr does that a word at a time.
+std::size_t lastOf(std::string_view line, char byte) {
+  if (line.empty()) return std::string_view::npos;
+  const void* found = ::memrchr(line.data(), byte, line.size());
+  return found == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(found) - line.data());
+}
+
 // Cuts a line after its last ">"; a line without one must be the first line
 // of a probe element and is cut after its last double quote (to empty where
 // it has none).
 CleanedLine cutAtEnd(std::string_view line) {
-  const std::size_t close = line.rfind('>');
+  const std::size_t close = lastOf(line, '>');
   if (close != std::string_view::npos) return {line.substr(0, close + 1)};
   if (line.find(kProbeStart) == std::string_view::npos) return {{}, LineFault::kNotReport};
-  const std::size_t quote = line.rfind('"');
+  const std::size_t quote = lastOf(line, '"');
   return {line.substr(0, quote == std::string_view::npos ? 0 : quote + 1)};
 }
 

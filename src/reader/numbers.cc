@@ -59,6 +59,15 @@ ScannedNumber scan(std::string_view text) {
 }  // namespace
 
 std::uint32_t toNumber(std::string_view text) {
+  // Nearly every value of a report is a plain decimal of a few digits.
+  if (!text.empty() && text.size() <= 9 && text[0] >= '1' && text[0] <= '9') {
+    std::uint32_t value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (i == text.size()) return value;
+  }
   const ScannedNumber number = scan(text);
   if (number.overflow) return static_cast<std::uint32_t>(kUnsignedMax);
   const auto magnitude = static_cast<std::uint32_t>(number.magnitude);

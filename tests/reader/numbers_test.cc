@@ -58,3 +58,25 @@ TEST(ToSignedNumber, ClampsToTheSignedRange) {
 
 }  // namespace
 }  // namespace kov
+
+namespace kov {
+namespace {
+
+// Short plain decimals take a shortcut; it must end exactly where the
+// general reading takes over.
+TEST(ToNumber, ShortDecimalsReadAsTheGeneralRuleDoes) {
+  const NumberCase cases[] = {
+      {"1", 1},
+      {"999999999", 999999999},
+      {"1000000000", 1000000000},
+      {"4294967295", 4294967295u},
+      {"123456789x", 123456789},
+      {"12 3", 12},
+      {"0123", 83},
+      {"9", 9},
+  };
+  for (const NumberCase& c : cases) EXPECT_EQ(toNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+}  // namespace
+}  // namespace kov

@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Measures kovxmlmerge on generated reports, side by side with `wc -l` and
+`xmllint --stream --noout` on the same files.
+
+For each measurement: wall time (median of --repeat runs), MB/s of input,
+peak RSS of the process, and the ratios to `wc -l` and `xmllint --stream`.
+The runs of the three commands are interleaved, so background load hits them
+alike and the ratios stay meaningful.
+
+  harness.py --bin BUILD/kovxmlmerge --work /tmp/kovbench [--repeat 3]
+             [--reference OLD/kovxmlmerge] [--quick]
+
+With --reference, every kovxmlmerge run is repeated with that binary and the
+outputs are compared byte for byte (the run time stamp masked).
+"""
+
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GENERATOR = os.path.join(HERE, "gen_reports.py")
+
+
+def generate(work, name, params):
+    """Generates a report set once; a stamp file remembers its parameters."""
+    folder = os.path.join(work, name)
+    stamp = os.path.join(folder, "params")
+    wanted = " ".join(params)
+    if os.path.exists(stamp) and open(stamp).read() == wanted:
+        return folder
+    shutil.rmtree(folder, ignore_errors=True)
+    print("generating %s: %s" % (name, wanted), file=sys.stderr, flush=True)
+    subprocess.run([sys.executable, GENERATOR, "--out", folder] + params, check=True)
+    with open(stamp, "w") as stream:
+        stream.write(wanted)
+    return folder
+
+
+def reports(folder, count=None):
+    names = sorted(n for n in os.listdir(folder) if n.endswith(".xml"))
+    if count is not None:
+        names = names[:count]
+    return [os.path.join(folder, n) for n in names]
+
+
+def run_once(command, stdout=subprocess.DEVNULL):
+    """Wall seconds, peak RSS (MB) and CPU seconds of one run of the command."""
+    # GNU time reports the child's own peak: a child forked from this
+    # interpreter would start its high-water mark at the interpreter's size.
+    rss_file = os.path.join(os.environ.get("TMPDIR", "/tmp"), "kovbench-rss.%d" % os.getpid())
+    start = time.perf_counter()
+    result = subprocess.run(["/usr/bin/time", "-f", "%M %U %S", "-o", rss_file] + command,
+                            stdout=stdout, stderr=subprocess.PIPE)
+    wall = time.perf_counter() - start
+    if result.returncode != 0:
+        raise SystemExit("failed (%d): %s\n%s" % (result.returncode, " ".join(command[:3]),
+                                                  result.stderr.decode(errors="replace")))
+    with open(rss_file) as stream:
+        fields = stream.read().split()[-3:]
+    os.remove(rss_file)
+    return wall, float(fields[0]) / 1024.0, float(fields[1]) + float(fields[2])
+
+
+class Measure:
+    def __init__(self):
+        self.walls = []
+        self.cpus = []
+        self.rss = 0.0
+
+    def add(self, wall, rss, cpu):
+        self.walls.append(wall)
+        self.cpus.append(cpu)
+        self.rss = max(self.rss, rss)
+
+    @property
+    def median(self):
+        return statistics.median(self.walls)
+
+    @property
+    def cpu(self):
+        return statistics.median(self.cpus)
+
+
+def merge_command(binary, inputs, out):
+    return [binary] + inputs + ["-p", os.path.join(out, "out.txt"), "-x", os.path.join(out, "out.xml")]
+
+
+STAMP = re.compile(rb"(Listing produced at   : |<report_generated>).*")
+
+
+def masked(path):
+    with open(path, "rb") as stream:
+        return STAMP.sub(rb"\1<time>", stream.read())
+
+
+def check_reference(args, inputs, label):
+    """Runs the reference binary on the same inputs and compares outputs."""
+    if not args.reference:
+        return
+    # Both write to the same names: the options text is part of the outputs.
+    out = os.path.join(args.work, "out-check")
+    os.makedirs(out, exist_ok=True)
+    outputs = {}
+    for binary in (args.reference, args.bin):
+        run_once(merge_command(binary, inputs, out))
+        outputs[binary] = [masked(os.path.join(out, n)) for n in ("out.txt", "out.xml")]
+    if outputs[args.reference] != outputs[args.bin]:
+        raise SystemExit("OUTPUT DIFFERS from the reference: %s" % label)
+    print("outputs identical to the reference: %s" % label, file=sys.stderr, flush=True)
+
+
+def side_by_side(args, inputs, with_tools=True):
+    """Interleaved runs of kovxmlmerge, wc -l and xmllint on the same inputs."""
+    out = os.path.join(args.work, "out")
+    os.makedirs(out, exist_ok=True)
+    commands = {"kovxmlmerge": merge_command(args.bin, inputs, out)}
+    if with_tools and args.baseline:
+        commands["kovxmlmerge before tuning"] = merge_command(args.baseline, inputs, out)
+    if with_tools:
+        commands["wc -l"] = ["wc", "-l"] + inputs
+        commands["xmllint --stream"] = ["xmllint", "--stream", "--noout"] + inputs
+    for command in commands.values():
+        run_once(command)  # warm the page cache
+    measures = {name: Measure() for name in commands}
+    for _ in range(args.repeat):
+        for name, command in commands.items():
+            measures[name].add(*run_once(command))
+    return measures
+
+
+def megabytes(inputs):
+    return sum(os.path.getsize(p) for p in inputs) / 1e6
+
+
+def throughput(args, main):
+    print("\n## Throughput (kovxmlmerge -p -x; median of %d runs)\n" % args.repeat)
+    print("| Input | Command | Wall s | CPU s | MB/s | Peak RSS MB | × wc -l | xmllint / this |")
+    print("|---|---|---:|---:|---:|---:|---:|---:|")
+    results = {}
+    for count in args.counts:
+        inputs = reports(main, count)
+        check_reference(args, inputs, "%d reports" % count)
+        size = megabytes(inputs)
+        measures = side_by_side(args, inputs)
+        wc = measures["wc -l"].median
+        lint = measures["xmllint --stream"].median
+        label = "%d × %.0f MB = %.0f MB" % (count, size / count, size)
+        for name, m in measures.items():
+            print("| %s | %s | %.3f | %.3f | %.0f | %.0f | %.2f | %.2f |" % (
+                label, name, m.median, m.cpu, size / m.median, m.rss, m.median / wc,
+                lint / m.median))
+        results[count] = measures["kovxmlmerge"].median
+    counts = sorted(results)
+    if len(counts) >= 2:
+        small, large = counts[0], counts[-1]
+        print("\nTime for %d reports / time for %d reports: %.2f (input ratio %.2f)" % (
+            large, small, results[large] / results[small], large / small))
+    sys.stdout.flush()
+
+
+def memory(args, main):
+    print("\n## Memory (peak RSS of kovxmlmerge -p -x)\n")
+    print("| Input | Peak RSS MB | Input MB | RSS − one report MB | vs 1 run |")
+    print("|---|---:|---:|---:|---:|")
+    for label, folder in (("one program", main), ("1 % of functions changed per run", args.changed_set)):
+        base = None
+        for count in (1, args.memory_runs):
+            inputs = reports(folder, count)
+            if count > 1:
+                check_reference(args, inputs, "%d reports, %s" % (count, label))
+            m = side_by_side(args, inputs, with_tools=False)["kovxmlmerge"]
+            base = base or m.rss
+            print("| %d run(s), %s | %.1f | %.0f | %.1f | %.3f |" % (
+                count, label, m.rss, megabytes(inputs), m.rss - megabytes(inputs[:1]),
+                m.rss / base))
+    sys.stdout.flush()
+
+
+# Case, what scale 1 is, and the scales measured: the small cases run in
+# milliseconds, so they grow further to make a quadratic step stand out.
+CASES = [
+    ("big-function", "one function with 100,000 probes", (1, 2, 4)),
+    ("many-functions", "one file with 50,000 functions", (1, 2, 4)),
+    ("many-stretches", "one function with 10,000 #line stretches", (1, 4, 16)),
+    ("many-labels", "one function with 5,000 labels and gotos", (1, 4, 16)),
+    ("wide-decision", "decisions of 20 conditions and 1,000 evaluations", (1, 4, 16)),
+]
+
+
+def scaling(args):
+    print("\n## Scaling cases (2 reports each; scale k multiplies the named size by k)\n")
+    print("Linear time shows as a time ratio near the scale ratio; a quadratic step as its square.\n")
+    print("| Case (scale 1) | Scales | MB | Wall s | Time ratios | CPU ratios |")
+    print("|---|---|---|---|---|---|")
+    for case, text, scales in CASES:
+        sizes = []
+        times = []
+        cpus = []
+        for scale in scales:
+            folder = generate(args.work, "%s-%d" % (case, scale),
+                              ["--case", case, "--scale", str(scale), "--runs", "2",
+                               "--changed-share", "0.05", "--seed", "7"])
+            inputs = reports(folder)
+            check_reference(args, inputs, "%s scale %d" % (case, scale))
+            m = side_by_side(args, inputs, with_tools=False)["kovxmlmerge"]
+            sizes.append("%.1f" % megabytes(inputs))
+            times.append(m.median)
+            cpus.append(max(m.cpu, 0.005))
+        print("| %s | %s | %s | %s | %s | %s |" % (
+            text, ", ".join(map(str, scales)), ", ".join(sizes),
+            ", ".join("%.3f" % t for t in times),
+            ", ".join("%.2f" % (t / times[0]) for t in times[1:]),
+            ", ".join("%.2f" % (c / cpus[0]) for c in cpus[1:])))
+        sys.stdout.flush()
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--bin", required=True, help="the kovxmlmerge to measure")
+    parser.add_argument("--work", default="/tmp/kovbench", help="folder for inputs and outputs")
+    parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--size-mb", type=float, default=25, help="size of one report")
+    parser.add_argument("--reference", help="a kovxmlmerge whose outputs must be identical")
+    parser.add_argument("--baseline", help="a kovxmlmerge to time side by side (an older build)")
+    parser.add_argument("--quick", action="store_true",
+                        help="small inputs: 5 reports of 5 MB, 10 for the memory case")
+    parser.add_argument("--skip", default="", help="comma-separated: throughput,memory,scaling")
+    args = parser.parse_args(argv)
+    if args.quick:
+        args.size_mb = 5
+    args.counts = (3, 5) if args.quick else (10, 20)
+    args.memory_runs = 10 if args.quick else 50
+    args.bin = os.path.abspath(args.bin)
+    if args.baseline:
+        args.baseline = os.path.abspath(args.baseline)
+    os.makedirs(args.work, exist_ok=True)
+
+    # One program, R test runs: only the counters differ between reports.
+    main_set = generate(args.work, "program",
+                        ["--runs", str(args.memory_runs), "--size-mb", str(args.size_mb),
+                         "--changed-share", "0", "--seed", "1"])
+    # The same program where 1 % of the functions change their structure in
+    # every run after the first (a program rebuilt between runs).
+    args.changed_set = generate(args.work, "changed",
+                                ["--runs", str(args.memory_runs), "--size-mb", str(args.size_mb),
+                                 "--changed-share", "0.01", "--seed", "1"])
+    skip = set(filter(None, args.skip.split(",")))
+    print("# kovxmlmerge benchmark: %s" % time.strftime("%Y-%m-%d %H:%M"))
+    print("\nMachine: %d cores; `nproc` load average %.2f at start." % (
+        os.cpu_count(), os.getloadavg()[0]))
+    if "throughput" not in skip:
+        throughput(args, main_set)
+    if "memory" not in skip:
+        memory(args, main_set)
+    if "scaling" not in skip:
+        scaling(args)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
