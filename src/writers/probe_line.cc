@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include "base/diagnostic.h"
 #include "base/text_sink.h"
@@ -28,8 +29,17 @@ enum class Form {
 constexpr std::size_t kNumberColumns = 6;
 constexpr std::uint32_t kFirstUnmarkableLine = 1000000;  // 7 digits
 
+// Written in pieces through the text operator, which hands the buffer on when
+// it is large: a report's nesting may ask for gigabytes of indentation, and
+// single characters would pile them all up in memory first.
 void putBlanks(TextSink& out, std::uint64_t count) {
-  for (std::uint64_t i = 0; i < count; ++i) out << ' ';
+  constexpr std::string_view kBlanks =
+      "                                                                ";
+  while (count > 0) {
+    const std::uint64_t piece = std::min<std::uint64_t>(count, kBlanks.size());
+    out << kBlanks.substr(0, piece);
+    count -= piece;
+  }
 }
 
 void putLineCell(TextSink& out, std::uint32_t line, std::size_t width, bool covered) {
@@ -134,22 +144,30 @@ bool isExpanding(const ListingContext& context, const CoverageFunction* function
          context.expanding.end();
 }
 
+// A line-directive file whose code is being written in place: its stretch
+// (first function), the next of its probes, and the file itself, which
+// becomes pending once the stretch is written. Directives inside a stretch
+// open the next one on a list instead of calling back into the writer, so
+// the chain of directives, as long as the reports make it, never deepens
+// the call stack.
+struct OpenStretch {
+  CoverageFunction* function;
+  CoverageFile* file;
+  std::size_t next = 0;
+};
+using OpenStretches = std::vector<OpenStretch>;
+
 // A directive into a line-directive file writes that file's code in place,
 // once for the run; the file stays pending until a directive or the next
 // function leads back.
 void followDirectiveInto(const CoverageProbe& probe, CoverageFile& target, ListingContext& context,
-                         TextSink& out) {
+                         TextSink& out, OpenStretches& open) {
   CoverageFunction* stretch = target.firstFunction();
   if (stretch != nullptr && !stretch->listed && !isExpanding(context, stretch)) {
     putDirectiveLine(out, probe, probe.shownLine, probe.lowestHeaderLine, target.displayName);
     context.expanding.push_back(stretch);
-    for (const auto& part : stretch->probes()) {
-      writeProbeLine(*part, context, out);
-      if (part->kind == ProbeKind::FunctionEnd || part->kind == ProbeKind::FunctionEndNr) {
-        stretch->listed = true;
-      }
-    }
-    context.expanding.pop_back();
+    open.push_back(OpenStretch{stretch, &target});
+    return;  // the file becomes pending when its stretch is written
   }
   context.file->pendingPart = &target;
 }
@@ -168,10 +186,11 @@ void followDirectiveBack(const CoverageProbe& probe, ListingContext& context, Te
   file.pendingPart = nullptr;
 }
 
-void putDirectiveLines(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
+void putDirectiveLines(const CoverageProbe& probe, ListingContext& context, TextSink& out,
+                       OpenStretches& open) {
   CoverageFile* target = probe.headerFile;
   if (target != nullptr && target->fileType == kLineDirectiveFile) {
-    followDirectiveInto(probe, *target, context, out);
+    followDirectiveInto(probe, *target, context, out, open);
   } else {
     followDirectiveBack(probe, context, out);
   }
@@ -187,7 +206,8 @@ void putReturnDirective(const CoverageProbe& probe, ListingContext& context, Tex
   file.pendingPart = nullptr;
 }
 
-void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
+void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out,
+              OpenStretches& open) {
   const bool view = context.mcdcView;
   switch (probe.kind) {
     case ProbeKind::Function:
@@ -264,8 +284,29 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
     case ProbeKind::Linedir:
       break;
     case ProbeKind::LinedirInFunction:
-      putDirectiveLines(probe, context, out);
+      putDirectiveLines(probe, context, out, open);
       break;
+  }
+}
+
+// Writes the stretches that directives opened, innermost first, until none
+// is left open.
+void writeOpenStretches(ListingContext& context, TextSink& out, OpenStretches& open) {
+  while (!open.empty()) {
+    OpenStretch& innermost = open.back();
+    const auto& probes = innermost.function->probes();
+    if (innermost.next == probes.size()) {
+      context.expanding.pop_back();
+      context.file->pendingPart = innermost.file;
+      open.pop_back();
+      continue;
+    }
+    CoverageFunction* stretch = innermost.function;  // `open` may grow below
+    const CoverageProbe& part = *probes[innermost.next++];
+    putLines(part, context, out, open);
+    if (part.kind == ProbeKind::FunctionEnd || part.kind == ProbeKind::FunctionEndNr) {
+      stretch->listed = true;
+    }
   }
 }
 
@@ -273,7 +314,9 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
 
 void writeProbeLine(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
   try {
-    putLines(probe, context, out);
+    OpenStretches open;
+    putLines(probe, context, out, open);
+    writeOpenStretches(context, out, open);
   } catch (const std::out_of_range& error) {
     raise(diag::kRangeProbeListing, error.what());
   }

@@ -18,7 +18,7 @@ struct ListingContext {
   CoverageFile* file = nullptr;          // the file being written
   CoverageFunction* function = nullptr;  // the function being written
   // Line-directive functions whose lines are being written right now; a
-  // directive back into one of them writes nothing instead of recursing.
+  // directive back into one of them writes nothing instead of expanding it again.
   std::vector<const CoverageFunction*> expanding;
 };
 

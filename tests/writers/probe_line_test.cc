@@ -1,7 +1,10 @@
 #include "writers/probe_line.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -202,6 +205,124 @@ TEST_F(LineDirectiveTest, DirectiveInsideItsOwnStretchDoesNotRecurse) {
   EXPECT_EQ(linesOf(into, context_), cell(29, "12") + "   #line 1 \"gen.y\"\n" + cell(10, "1") +
                                          cell(11, "1") + cell(8, "3") + "   if (a)\n" +
                                          cell(29, "4") + "   }\n");
+}
+
+}  // namespace
+}  // namespace kov
+
+namespace kov {
+namespace {
+
+// Remembers the largest piece the sink was handed at once.
+class PieceSink : public TextSink {
+ public:
+  std::size_t largestPiece = 0;
+  std::size_t total = 0;
+
+ protected:
+  bool writeOut(std::string_view bytes) override {
+    largestPiece = std::max(largestPiece, bytes.size());
+    total += bytes.size();
+    return true;
+  }
+};
+
+TEST(ProbeLineIndentation, DeepNestingIsHandedOnInPiecesNotHeldWhole) {
+  CoverageFile file{"a.c", kSourceFile, "a.c", true};
+  CoverageFunction function{"f", 10, "(void)", FunctionRecord{}};
+  ListingContext context{false, &file, &function, {}};
+  // A hand-edited nesting of a million levels: two million blanks.
+  CoverageProbe probe(testing::probeRecord(ProbeKind::Return, 5, 1000000, "return", 1));
+  PieceSink sink;
+  writeProbeLine(probe, context, sink);
+  sink.flush();
+  EXPECT_EQ(sink.total, 30u + 2000000u + 7u);
+  EXPECT_LT(sink.largestPiece, 200000u);
+}
+
+}  // namespace
+}  // namespace kov
+
+namespace kov {
+namespace {
+
+// Counts the lines written and keeps the last one.
+class LineCountSink : public TextSink {
+ public:
+  std::size_t lines = 0;
+  std::string lastLine;
+
+ protected:
+  bool writeOut(std::string_view bytes) override {
+    for (char c : bytes) {
+      if (c == '\n') {
+        ++lines;
+        lastText_.swap(lastLine);
+        lastText_.clear();
+      } else {
+        lastText_.push_back(c);
+      }
+    }
+    return true;
+  }
+
+ private:
+  std::string lastText_;
+};
+
+// Runs `body` on a thread whose stack holds 256 KiB.
+template <typename Body>
+void onSmallStack(Body body) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* argument) -> void* {
+    (*static_cast<Body*>(argument))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, &body), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+TEST(LineDirectiveChain, NestedDirectivesDoNotDeepenTheCallStack) {
+  // Line-directive file i holds a statement and a directive into file i + 1:
+  // reports can chain them as deep as they like, deeper than a small stack
+  // could hold if it grew with every level.
+  constexpr std::size_t kDepth = 10000;
+  std::vector<std::unique_ptr<CoverageFile>> parts;
+  for (std::size_t i = 0; i < kDepth; ++i) {
+    const std::string name = "part" + std::to_string(i);
+    parts.push_back(std::make_unique<CoverageFile>(name, kLineDirectiveFile, name, true));
+  }
+  for (std::size_t i = 0; i < kDepth; ++i) {
+    CoverageFunction* stretch = parts[i]->addFunction("N.A.", 0, "( )", FunctionRecord{});
+    stretch->addProbe(testing::probeRecord(ProbeKind::Return, 2, 1, "return", 1));
+    if (i + 1 < kDepth) {
+      ProbeRecord into = testing::probeRecord(ProbeKind::LinedirInFunction, 3, 1, "#line");
+      into.headerLine = 1;
+      into.headerFile = parts[i + 1].get();
+      stretch->addProbe(std::move(into));
+    }
+  }
+  CoverageFile file{"a.c", kSourceFile, "a.c", true};
+  CoverageFunction function{"f", 10, "(void)", FunctionRecord{}};
+  ListingContext context{false, &file, &function, {}};
+  ProbeRecord first = testing::probeRecord(ProbeKind::LinedirInFunction, 12, 1, "#line");
+  first.headerLine = 1;
+  first.headerFile = parts[0].get();
+  CoverageProbe into(std::move(first));
+
+  LineCountSink sink;
+  onSmallStack([&] {
+    writeProbeLine(into, context, sink);
+    sink.flush();
+  });
+  EXPECT_EQ(sink.lines, 2 * kDepth) << "a directive line and a return line per file";
+  EXPECT_EQ(sink.lastLine, testing::cell(10, "1") + testing::cell(19, "2") + "   return");
+  EXPECT_EQ(file.pendingPart, parts[0].get()) << "the outermost file stays pending";
+  EXPECT_TRUE(context.expanding.empty());
 }
 
 }  // namespace
