@@ -11,7 +11,7 @@
 
 #include "model/coverage.h"
 #include "reader/element_scanner.h"
-#include "reader/kov_parser.h"
+#include "reader/report_pipeline.h"
 #include "reader/numbers.h"
 
 namespace kov {
@@ -98,7 +98,7 @@ void BM_ReadFirstReport(benchmark::State& state) {
   const ReportFile report(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     const auto coverage = newCoverage();
-    KOVParser parser(*coverage, false, {}, {});
+    ReportPipeline parser(*coverage, false, {}, {});
     parser.parse(report.path());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * report.size()));
@@ -109,7 +109,7 @@ BENCHMARK(BM_ReadFirstReport)->Arg(1000)->Unit(benchmark::kMillisecond);
 void BM_MergeLaterReport(benchmark::State& state) {
   const ReportFile report(static_cast<int>(state.range(0)));
   const auto coverage = newCoverage();
-  KOVParser parser(*coverage, false, {}, {});
+  ReportPipeline parser(*coverage, false, {}, {});
   parser.parse(report.path());
   for (auto _ : state) parser.parse(report.path());
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * report.size()));

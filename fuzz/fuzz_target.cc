@@ -34,7 +34,7 @@
 #include "driver/command_line.h"
 #include "driver/usage.h"
 #include "model/coverage.h"
-#include "reader/kov_parser.h"
+#include "reader/report_pipeline.h"
 #include "writers/profile_listing.h"
 #include "writers/summary_xml.h"
 
@@ -131,7 +131,7 @@ void runStages(const std::vector<std::string>& arguments) {
   kov::Coverage coverage(kov::kProgramVersion, options->argumentList, options->chosenFiles,
                          options->unchosenFiles, kov::copyrightLines());
   {
-    kov::KOVParser parser(coverage, options->noDriveLetter, options->chosenFiles,
+    kov::ReportPipeline parser(coverage, options->noDriveLetter, options->chosenFiles,
                           options->unchosenFiles);
     for (const std::string& input : options->inputFiles) parser.parse(input);
   }

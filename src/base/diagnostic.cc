@@ -55,7 +55,9 @@ std::string fillArguments(std::string_view message, const std::optional<std::str
 }  // namespace
 
 Diagnostic& Diagnostic::record() {
-  static Diagnostic theRecord;
+  // One record per thread: the reports are read on a thread of their own,
+  // and a message composed there must not mix with one of the main thread.
+  thread_local Diagnostic theRecord;
   return theRecord;
 }
 

@@ -1,15 +1,18 @@
 #include "driver/run.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <new>
+#include <string_view>
+#include <thread>
 
 #include "base/diagnostic.h"
 #include "driver/command_line.h"
 #include "driver/output_file.h"
 #include "driver/usage.h"
 #include "model/coverage.h"
-#include "reader/kov_parser.h"
+#include "reader/report_pipeline.h"
 #include "writers/profile_listing.h"
 #include "writers/summary_xml.h"
 
@@ -21,6 +24,14 @@ void writeOutput(const std::string& name, Writer&& writer) {
   OutputFile output(name);
   writer(output.sink());
   output.commit();
+}
+
+// Reading runs on a second thread where the machine has a second core;
+// KOVXMLMERGE_THREADS=1 keeps everything on one thread.
+bool readOnSecondThread() {
+  const char* setting = std::getenv("KOVXMLMERGE_THREADS");
+  if (setting != nullptr && std::string_view(setting) == "1") return false;
+  return std::thread::hardware_concurrency() != 1;
 }
 
 void printDiagnostic(const char* line) {
@@ -36,9 +47,9 @@ int runStages(const std::vector<std::string>& arguments) {
   Coverage coverage(kProgramVersion, options->argumentList, options->chosenFiles,
                     options->unchosenFiles, copyrightLines());
   {
-    KOVParser parser(coverage, options->noDriveLetter, options->chosenFiles,
-                     options->unchosenFiles);
-    for (const std::string& input : options->inputFiles) parser.parse(input);
+    ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
+                           options->unchosenFiles);
+    reading.readAll(options->inputFiles, readOnSecondThread());
   }
   coverage.process();
 
@@ -57,8 +68,10 @@ int runStages(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int runKovxmlmerge(int argc, char** argv) {
-  // A closed pipe on an output is a failed write, reported like any other.
+  // A closed pipe on an output, or a write past the file-size limit, is a
+  // failed write, reported like any other.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   try {
     try {

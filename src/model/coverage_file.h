@@ -11,17 +11,13 @@
 
 #include "model/coverage_common.h"
 #include "model/coverage_function.h"
+#include "model/file_type.h"
 #include "model/probe_record.h"
 
 namespace kov {
 
 class McdcAnalysis;
 class StatementAnalysis;
-
-/// File types.
-inline constexpr std::uint32_t kSourceFile = 1;
-inline constexpr std::uint32_t kHeaderFile = 2;
-inline constexpr std::uint32_t kLineDirectiveFile = 3;
 
 class CoverageFile : public CoverageCommon {
  public:

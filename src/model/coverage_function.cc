@@ -101,32 +101,52 @@ void CoverageFunction::addProbe(ProbeRecord&& record) {
   }
 }
 
+std::uint32_t CoverageFunction::descriptionHash(ProbeKind kind, std::string_view description) {
+  // FNV-1a. The marks of an mcdc description are results, not identity, so
+  // "-" hashes as "+" there.
+  const bool mcdc = kind == ProbeKind::Mcdc;
+  std::uint32_t hash = 2166136261u;
+  for (const char c : description) {
+    const char byte = mcdc && c == '-' ? '+' : c;
+    hash = (hash ^ static_cast<unsigned char>(byte)) * 16777619u;
+  }
+  return hash;
+}
+
+// An identity that agrees is checked against the probe itself: the hash only
+// rules probes out.
+bool CoverageFunction::isCandidate(std::size_t index, const ProbeRecord& fresh,
+                                   std::uint32_t hash) const {
+  const ProbeIdentity& identity = identities_[index];
+  return identity.kind == fresh.kind && identity.nesting == fresh.nesting &&
+         identity.descriptionHash == hash && CoverageProbe::isSameProbe(*probes_[index], fresh);
+}
+
 std::size_t CoverageFunction::firstAtLine(std::uint32_t line) const {
-  const std::size_t hint = searchHint_;
-  if (hint < probes_.size() && probes_[hint]->line == line &&
-      (hint == 0 || probes_[hint - 1]->line < line)) {
+  std::size_t hint = searchHint_;
+  if (hint < identities_.size() && identities_[hint].line == line) {
+    while (hint > 0 && identities_[hint - 1].line == line) --hint;
     return hint;
   }
   auto first = std::lower_bound(
-      probes_.begin(), probes_.end(), line,
-      [](const std::unique_ptr<CoverageProbe>& p, std::uint32_t line) { return p->line < line; });
-  return static_cast<std::size_t>(first - probes_.begin());
+      identities_.begin(), identities_.end(), line,
+      [](const ProbeIdentity& identity, std::uint32_t line) { return identity.line < line; });
+  return static_cast<std::size_t>(first - identities_.begin());
 }
 
 CoverageProbe* CoverageFunction::findMatchingProbe(const ProbeRecord& fresh) {
+  const std::uint32_t hash = descriptionHash(fresh.kind, fresh.description);
   const std::size_t begin = firstAtLine(fresh.line);
   std::size_t end = begin;
-  while (end < probes_.size() && probes_[end]->line == fresh.line) ++end;
-  auto first = probes_.begin() + static_cast<std::ptrdiff_t>(begin);
-  auto last = probes_.begin() + static_cast<std::ptrdiff_t>(end);
+  while (end < identities_.size() && identities_[end].line == fresh.line) ++end;
 
   CoverageProbe* onlyCandidate = nullptr;
   std::size_t candidates = 0;
-  for (auto it = first; it != last; ++it) {
-    if (CoverageProbe::isSameProbe(**it, fresh)) {
+  for (std::size_t i = begin; i != end; ++i) {
+    if (isCandidate(i, fresh, hash)) {
       if (candidates++ == 0) {
-        onlyCandidate = it->get();
-        searchHint_ = static_cast<std::size_t>(it - probes_.begin()) + 1;
+        onlyCandidate = probes_[i].get();
+        searchHint_ = i + 1;
       }
     }
   }
@@ -149,9 +169,9 @@ CoverageProbe* CoverageFunction::findMatchingProbe(const ProbeRecord& fresh) {
   bool allSameCount = true;
   CoverageProbe* lastCandidate = nullptr;
   CoverageProbe* sameCount = nullptr;
-  for (auto it = first; it != last; ++it) {
-    if (!CoverageProbe::isSameProbe(**it, fresh)) continue;
-    CoverageProbe* candidate = it->get();
+  for (std::size_t i = begin; i != end; ++i) {
+    if (!isCandidate(i, fresh, hash)) continue;
+    CoverageProbe* candidate = probes_[i].get();
     if (lastCandidate != nullptr && candidate->statementCount != lastCandidate->statementCount) {
       allSameCount = false;
     }
@@ -216,6 +236,9 @@ void CoverageFunction::insertProbe(std::unique_ptr<CoverageProbe> probe) {
                       : std::upper_bound(probes_.begin(), probes_.end(), probe->line, lineBefore);
   std::size_t index = static_cast<std::size_t>(position - probes_.begin());
   CoverageProbe* raw = probe.get();
+  identities_.insert(identities_.begin() + static_cast<std::ptrdiff_t>(index),
+                     ProbeIdentity{raw->line, raw->nesting,
+                                   descriptionHash(raw->kind, raw->description), raw->kind});
   probes_.insert(position, std::move(probe));
   unmergedCursor_ = std::min(unmergedCursor_, index);
   searchHint_ = index + 1;
@@ -238,6 +261,7 @@ void CoverageFunction::eraseProbe(CoverageProbe* probe) {
                          [probe](const std::unique_ptr<CoverageProbe>& p) { return p.get() == probe; });
   std::size_t index = static_cast<std::size_t>(it - probes_.begin());
   probes_.erase(it);
+  identities_.erase(identities_.begin() + static_cast<std::ptrdiff_t>(index));
   if (index < unmergedCursor_) --unmergedCursor_;
 }
 

@@ -16,7 +16,6 @@ class CoverageFile;
 struct ProbeRecord {
   ProbeKind kind = ProbeKind::Function;
   std::string description;  // "eval_no: descr" where the probe has an eval_no
-  std::string typeKeyword;
   std::uint32_t line = 0;
   std::uint32_t listedLine = 0;
   std::uint32_t headerLine = 0;  // linedir_in_function: the line the directive names

@@ -56,6 +56,8 @@ class FirstValueMap {
     }
     anyBorrowed_ = false;
   }
+  /// Whether no name is present.
+  bool empty() const { return count_ == 0; }
   /// Whether the name is present, whatever its value.
   bool has(Id id) const { return present_[index(id)]; }
   /// The value of the name; empty where it is absent.
@@ -67,6 +69,7 @@ class FirstValueMap {
   /// Removes every name (the value strings keep their storage).
   void clear() {
     present_.fill(false);
+    count_ = 0;
     anyBorrowed_ = false;
   }
 
@@ -88,6 +91,7 @@ class FirstValueMap {
       if (names_[i] != name) continue;
       if (present_[i]) return kNone;
       present_[i] = true;
+      ++count_;
       return i;
     }
     return kNone;
@@ -107,6 +111,7 @@ class FirstValueMap {
   std::array<bool, N> borrowed_{};  // the value is in borrowedValues_, not values_
   std::array<std::string_view, N> borrowedValues_{};
   bool anyBorrowed_ = false;
+  std::size_t count_ = 0;  // names present
 };
 
 }  // namespace kov

@@ -2,7 +2,6 @@
 #include "reader/kov_parser.h"
 
 #include "base/diagnostic.h"
-#include "model/coverage.h"
 #include "reader/numbers.h"
 
 namespace kov {
@@ -15,9 +14,9 @@ bool isMergeableVersion(std::string_view version) {
 
 }  // namespace
 
-KOVParser::KOVParser(Coverage& coverage, bool noDriveLetter, std::vector<std::string> chosenFiles,
+KOVParser::KOVParser(RecordWriter& out, bool noDriveLetter, std::vector<std::string> chosenFiles,
                      std::vector<std::string> unchosenFiles)
-    : coverage_(coverage),
+    : out_(out),
       noDriveLetter_(noDriveLetter),
       chooser_(noDriveLetter, chosenFiles, unchosenFiles) {}
 
@@ -32,8 +31,8 @@ void KOVParser::parse(const std::string& fileName) {
   lines_.open(fileName);
   clearMaps();
   endFile();
-  headerPart_ = nullptr;
-  headerPartFunction_ = nullptr;
+  hasHeaderPart_ = false;
+  hasHeaderPartFunction_ = false;
   headerPartLine_ = 0;
 
   readLine(LineMode::kElement);  // the XML declaration
@@ -50,6 +49,7 @@ void KOVParser::parse(const std::string& fileName) {
   readNotices();
   skipSeparatorLine();
   readFiles();
+  out_.endReport();
 }
 
 void KOVParser::readHeader() {
@@ -59,19 +59,19 @@ void KOVParser::readHeader() {
     if (lineHas(tag::kKovpostVersion)) {
       const std::string_view version = elementText(Element::kKovpostVersion);
       if (!isMergeableVersion(version)) raise(diag::kOldKovpost, version);
-      coverage_.kovpostVersions.emplace_back(version);
+      out_.listText(ReportList::kKovpostVersions, version);
     } else if (lineHas(tag::kReportGenerated)) {
       std::string entry = lines_.fileName();
       entry.append(" (").append(elementText(Element::kReportGenerated)).append(")");
-      coverage_.inputReportList.push_back(std::move(entry));
+      out_.listText(ReportList::kInputReports, entry);
     } else if (lineHas(tag::kRequestedCoverageView)) {
-      coverage_.coverageViews.emplace_back(elementText(Element::kRequestedCoverageView));
+      out_.listText(ReportList::kCoverageViews, elementText(Element::kRequestedCoverageView));
     } else if (lineHas(tag::kCostFunction)) {
-      coverage_.costFunctions.emplace_back(elementText(Element::kCostFunction));
+      out_.listText(ReportList::kCostFunctions, elementText(Element::kCostFunction));
     } else if (lineHas(tag::kCostType)) {
-      coverage_.costTypes.emplace_back(elementText(Element::kCostType));
+      out_.listText(ReportList::kCostTypes, elementText(Element::kCostType));
     } else if (lineHas(tag::kCostScaling)) {
-      coverage_.costScalings.push_back(toNumber(elementText(Element::kCostScaling)));
+      out_.listNumber(ReportList::kCostScalings, toNumber(elementText(Element::kCostScaling)));
     }
     if (lineHas(tag::kHeaderInfoEnd)) {
       elements_.clear();
@@ -86,7 +86,7 @@ void KOVParser::readNotices() {
     if (lineHas(tag::kNotice)) {
       std::string notice(elementText(tag::Element::kNotice));
       elements_.clear();
-      coverage_.notices.push_back(std::move(notice));
+      out_.listText(ReportList::kNotices, notice);
     }
     if (lineHas(tag::kNoticesEnd)) {
       elements_.clear();

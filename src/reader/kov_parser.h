@@ -1,6 +1,7 @@
 // The report reader: reads one coverage report after the other, line by line,
-// and feeds its files, functions and probes into the merged coverage set.
-// It relies on the line layout that kovpost writes, not on XML parsing.
+// and writes its files, functions and probes as a stream of records for the
+// merged coverage set. It relies on the line layout that kovpost writes, not
+// on XML parsing, and holds no object of the model.
 #pragma once
 
 #include <cstdint>
@@ -10,26 +11,28 @@
 
 #include "model/coverage_common.h"
 #include "model/probe_record.h"
+#include "model/record_stream.h"
 #include "reader/element_scanner.h"
 #include "reader/file_names.h"
 #include "reader/line_reader.h"
 
 namespace kov {
 
-class Coverage;
-class CoverageFile;
-class CoverageFunction;
-
 class KOVParser : public CoverageCommon {
  public:
   /// `chosenFiles` and `unchosenFiles` are the -f and -nf names.
-  KOVParser(Coverage& coverage, bool noDriveLetter, std::vector<std::string> chosenFiles,
+  KOVParser(RecordWriter& out, bool noDriveLetter, std::vector<std::string> chosenFiles,
             std::vector<std::string> unchosenFiles);
   ~KOVParser() override;
 
-  /// Reads one report into the merged coverage set; every failure is raised
-  /// as a diagnostic.
+  /// Reads one report and writes its records, ending with the end of the
+  /// report; every failure is raised as a diagnostic.
   void parse(const std::string& fileName);
+
+  /// Whether the probe lines of the plain layout are scanned in one pass
+  /// (the default) or all go through the general rules, which give the same
+  /// records and diagnostics.
+  void setOnePassScan(bool enabled) { onePassScan_ = enabled; }
 
  private:
   enum class LineMode { kElement, kContinuation };
@@ -44,6 +47,7 @@ class KOVParser : public CoverageCommon {
   void readFileElement();
   void readBodyElement();
   void readProbeElement();
+  bool scanProbeLines();
   void readProbeLines(std::string_view firstLine);
   void readStartTag(std::string_view line, bool closeAsEmpty);
   void parseAttributes(std::string_view tag, std::string_view attributeText);
@@ -65,23 +69,24 @@ class KOVParser : public CoverageCommon {
   void readFiles();
   void readFile(const std::string& key, const std::string& shownName);
   void endFile();
-  CoverageFile& currentFile() const;
-  CoverageFile* addHeaderFile(std::string_view key, std::uint32_t fileType,
-                              std::string_view headerName);
+  void requireCurrentFile() const;
+  void addHeaderFile(FileSlot slot, std::string_view key, std::uint32_t fileType,
+                     std::string_view headerName);
   void readDirectiveBetweenFunctions();
   void startFunction();
   void readFunction(FunctionRecord& record);
-  void readBody(const FunctionRecord& record, CoverageFunction& function);
+  void readBody(const FunctionRecord& record);
   void buildProbeRecord();
-  void readDirectiveInBody(const FunctionRecord& record);
+  FileSlot readDirectiveInBody(const FunctionRecord& record);
   void readFunctionSummary(const FunctionRecord& record);
   void readFileSummary();
   void readOverallSummary();
   void headerOfDirective(std::string_view description, std::string_view& headerName,
                          std::uint32_t& targetLine) const;
 
-  Coverage& coverage_;
+  RecordWriter& out_;
   bool noDriveLetter_;
+  bool onePassScan_ = true;
   FileChooser chooser_;
 
   // Lexical state.
@@ -90,12 +95,17 @@ class KOVParser : public CoverageCommon {
   ElementMap elements_{tag::kElementTags};
   AttributeMap attributes_{tag::kAttributeNames};
   std::string joined_;  // a probe's two lines, or a start tag with " />"
+  std::string decoded_;  // a description with entities, decoded
+  bool probeScanned_ = false;  // the last probe element filled the record in one pass
 
-  // State of the files of a report.
-  CoverageFile* currentFile_ = nullptr;
-  CoverageFile* targetFile_ = nullptr;
-  CoverageFile* headerPart_ = nullptr;
-  CoverageFunction* headerPartFunction_ = nullptr;  // the "N.A." function of the header part
+  // State of the files of a report. The files themselves are the consumer's:
+  // the reader knows which slots are filled and the key of each file.
+  bool hasCurrentFile_ = false;
+  std::string currentKey_;
+  bool hasTargetFile_ = false;
+  std::string targetKey_;
+  bool hasHeaderPart_ = false;
+  bool hasHeaderPartFunction_ = false;  // the "N.A." function of the header part
   std::uint32_t headerPartLine_ = 0;
   std::string pendingHeaderName_;
   std::string instrumentationMode_;

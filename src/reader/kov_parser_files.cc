@@ -3,9 +3,7 @@
 #include <string>
 
 #include "base/diagnostic.h"
-#include "model/coverage.h"
-#include "model/coverage_file.h"
-#include "model/coverage_function.h"
+#include "model/coverage_common.h"
 #include "model/probe_kind.h"
 #include "reader/kov_parser.h"
 #include "reader/numbers.h"
@@ -15,9 +13,6 @@ namespace {
 
 using tag::Attribute;
 using tag::Element;
-
-constexpr std::string_view kPartFunctionName = "N.A.";
-constexpr std::string_view kPartFunctionParameters = "( )";
 
 bool isSpace(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
@@ -37,19 +32,17 @@ std::string_view secondWord(std::string_view text) {
 
 }  // namespace
 
-CoverageFile& KOVParser::currentFile() const {
+void KOVParser::requireCurrentFile() const {
   // The layout gives "<file_type>", which creates the file, before anything
   // that is added to it.
-  if (currentFile_ == nullptr) notAReport();
-  return *currentFile_;
+  if (!hasCurrentFile_) notAReport();
 }
 
-CoverageFile* KOVParser::addHeaderFile(std::string_view key, std::uint32_t fileType,
-                                       std::string_view headerName) {
+void KOVParser::addHeaderFile(FileSlot slot, std::string_view key, std::uint32_t fileType,
+                              std::string_view headerName) {
   const std::string shown = displayName(headerName, noDriveLetter_);
-  CoverageFile* file = coverage_.addFile(key, fileType, shown, chooser_.isChosen(shown));
-  file->addInstrumentationMode(instrumentationMode_);
-  return file;
+  out_.addFile(slot, key, fileType, shown, chooser_.isChosen(shown));
+  out_.addInstrumentationMode(slot, instrumentationMode_);
 }
 
 // A line directive's description reads like `#line 12 "b.h"`: the file name
@@ -91,16 +84,17 @@ void KOVParser::readFile(const std::string& key, const std::string& shownName) {
     if (lineHas(tag::kFileType)) {
       const std::uint32_t type =
           elementText(Element::kFileType) == "source" ? kSourceFile : kHeaderFile;
-      currentFile_ = coverage_.addFile(key, type, shownName, chooser_.isChosen(shownName));
+      out_.addFile(FileSlot::kCurrent, key, type, shownName, chooser_.isChosen(shownName));
+      hasCurrentFile_ = true;
+      currentKey_ = key;
     } else if (lineHas(tag::kInstrumentationMode)) {
-      CoverageFile& file = currentFile();
+      requireCurrentFile();
       instrumentationMode_ = elementText(Element::kInstrumentationMode);
-      file.addInstrumentationMode(instrumentationMode_);
+      out_.addInstrumentationMode(FileSlot::kCurrent, instrumentationMode_);
     } else if (lineHas(tag::kInclude)) {
-      CoverageFile& file = currentFile();
-      std::string include(attributeValue(Attribute::kName));
+      requireCurrentFile();
+      out_.addIncludeLine(FileSlot::kCurrent, attributeValue(Attribute::kName));
       clearMaps();
-      file.addIncludeLine(std::move(include));
     } else if (lineHas(tag::kProbe)) {
       readDirectiveBetweenFunctions();
     } else if (lineHas(tag::kFunction)) {
@@ -119,8 +113,8 @@ void KOVParser::readFile(const std::string& key, const std::string& shownName) {
 // unused by a last function must not reach the first function of the next.
 void KOVParser::endFile() {
   pendingHeaderName_.clear();
-  currentFile_ = nullptr;
-  targetFile_ = nullptr;
+  hasCurrentFile_ = false;
+  hasTargetFile_ = false;
   directiveLine_ = 0;
   directiveTargetLine_ = 0;
 }
@@ -128,7 +122,7 @@ void KOVParser::endFile() {
 // A line directive between functions sends the following functions to the
 // file it names (back to the current file where it names that).
 void KOVParser::readDirectiveBetweenFunctions() {
-  CoverageFile& current = currentFile();
+  requireCurrentFile();
   const std::string description(attributeValue(Attribute::kDescr));
   const std::uint32_t line = toNumber(attributeValue(Attribute::kLine));
   clearMaps();
@@ -137,29 +131,33 @@ void KOVParser::readDirectiveBetweenFunctions() {
   headerOfDirective(description, headerName, targetLine);
   directiveLine_ = line;
   directiveTargetLine_ = targetLine;
-  targetFile_ = addHeaderFile(fileKey(headerName, noDriveLetter_), kHeaderFile, headerName);
-  if (targetFile_ == &current) {
+  targetKey_ = fileKey(headerName, noDriveLetter_);
+  hasTargetFile_ = true;
+  addHeaderFile(FileSlot::kTarget, targetKey_, kHeaderFile, headerName);
+  // Files are found by key, so the same key is the same file.
+  if (targetKey_ == currentKey_) {
     pendingHeaderName_.clear();
   } else {
-    current.addExtractedHeaderName(targetFile_->displayName);
+    out_.addExtractedHeaderName(FileSlot::kCurrent, FileSlot::kTarget);
   }
 }
 
 void KOVParser::startFunction() {
-  CoverageFile& current = currentFile();
+  requireCurrentFile();
   FunctionRecord record;
   record.name = attributeValue(Attribute::kName);
   clearMaps();
-  if (targetFile_ == nullptr) {
-    targetFile_ = &current;
+  if (!hasTargetFile_) {
+    hasTargetFile_ = true;
+    targetKey_ = currentKey_;
+    out_.sameFile(FileSlot::kTarget, FileSlot::kCurrent);
   } else if (!pendingHeaderName_.empty()) {
     // A line directive in an earlier body of this file named a header: the
     // following functions are that header's.
-    targetFile_ =
-        addHeaderFile(fileKey(pendingHeaderName_, noDriveLetter_), kHeaderFile, pendingHeaderName_);
-    current.addExtractedHeaderName(targetFile_->displayName);
+    targetKey_ = fileKey(pendingHeaderName_, noDriveLetter_);
+    addHeaderFile(FileSlot::kTarget, targetKey_, kHeaderFile, pendingHeaderName_);
+    out_.addExtractedHeaderName(FileSlot::kCurrent, FileSlot::kTarget);
   }
-  record.originFile = targetFile_;
   record.startLine = directiveLine_;
   record.headerLine = directiveTargetLine_;
   directiveLine_ = 0;
@@ -183,9 +181,8 @@ void KOVParser::readFunction(FunctionRecord& record) {
       record.maxExecutionCost = toSignedNumber(elementText(Element::kMaxExecutionCost));
     } else if (lineHas(tag::kBody)) {
       elements_.clear();
-      CoverageFunction* function =
-          targetFile_->addFunction(record.name, record.definitionLine, record.parameters, record);
-      readBody(record, *function);
+      out_.addFunction(record);
+      readBody(record);
     } else if (lineHas(tag::kFunctionSummary)) {
       readFunctionSummary(record);
     }
@@ -196,26 +193,27 @@ void KOVParser::readFunction(FunctionRecord& record) {
   }
 }
 
-// `function` is the stored function of the record's identity in the target
-// file, which is where the file would hand each probe.
-void KOVParser::readBody(const FunctionRecord& record, CoverageFunction& function) {
+// The probes go to the body function, the function of the record's identity
+// in the target file, or to the part function once a line directive has
+// diverted the rest of the body.
+void KOVParser::readBody(const FunctionRecord& record) {
   for (;;) {
     readProbeElement();
     if (lineHas(tag::kProbe)) {
-      buildProbeRecord();
+      if (!probeScanned_) buildProbeRecord();
       if (probe_.kind == ProbeKind::LinedirInFunction) {
-        readDirectiveInBody(record);
-        function.addProbe(std::move(probe_));
-      } else if (headerPartFunction_ != nullptr) {
-        headerPartFunction_->addProbe(std::move(probe_));
+        const FileSlot header = readDirectiveInBody(record);
+        out_.addProbe(FunctionSlot::kBody, probe_, header);
+      } else if (hasHeaderPartFunction_) {
+        out_.addProbe(FunctionSlot::kPart, probe_, FileSlot::kNoFile);
       } else {
-        function.addProbe(std::move(probe_));
+        out_.addProbe(FunctionSlot::kBody, probe_, FileSlot::kNoFile);
       }
     }
     if (lineHas(tag::kBodyEnd)) {
       elements_.clear();
-      headerPart_ = nullptr;
-      headerPartFunction_ = nullptr;
+      hasHeaderPart_ = false;
+      hasHeaderPartFunction_ = false;
       headerPartLine_ = 0;
       return;
     }
@@ -226,7 +224,6 @@ void KOVParser::buildProbeRecord() {
   const std::string_view type = attributeValue(Attribute::kType);
   probe_.kind = probeKindOf(type);
   probe_.counterLayout = counterLayoutOf(probe_.kind, hasAttribute(Attribute::kCount1));
-  probe_.typeKeyword.assign(type);
   probe_.line = toNumber(attributeValue(Attribute::kLine));
   probe_.counters = {toNumber(attributeValue(Attribute::kCount1)),
                      toNumber(attributeValue(Attribute::kCount2))};
@@ -244,53 +241,48 @@ void KOVParser::buildProbeRecord() {
   attributes_.clear();
   probe_.listedLine = probe_.line;
   probe_.headerLine = 0;
-  probe_.headerFile = nullptr;
-  probe_.parentDescription.clear();
 }
 
 // A line directive inside a body: where it names another file, the rest of
 // the body is that file's code and goes to a line-directive file of its own
 // for this function; where it names the function's own file, that ends.
-void KOVParser::readDirectiveInBody(const FunctionRecord& record) {
+FileSlot KOVParser::readDirectiveInBody(const FunctionRecord& record) {
   std::string_view headerName;
   std::uint32_t targetLine = 0;
   headerOfDirective(probe_.description, headerName, targetLine);
   const std::string headerKey = fileKey(headerName, noDriveLetter_);
-  if (headerKey != targetFile_->name) {
-    std::string partKey = targetFile_->name;
+  FileSlot headerFile = FileSlot::kTarget;
+  if (headerKey != targetKey_) {
+    std::string partKey = targetKey_;
     partKey.append("_").append(record.name).append(record.parameters).append("_");
     partKey.append(std::to_string(record.definitionLine)).append("_").append(headerKey);
     pendingHeaderName_.assign(headerName);
-    headerPart_ = addHeaderFile(partKey, kLineDirectiveFile, headerName);
-    targetFile_->addLineDirectiveFile(headerPart_->displayName, record.name, record.definitionLine,
-                                      record.parameters);
-    FunctionRecord part;
-    part.originFile = targetFile_;
-    part.name = record.name;
-    part.definitionLine = record.definitionLine;
-    part.parameters = record.parameters;
-    headerPartFunction_ = headerPart_->addFunction(std::string(kPartFunctionName), 0,
-                                                   std::string(kPartFunctionParameters), part);
+    addHeaderFile(FileSlot::kHeaderPart, partKey, kLineDirectiveFile, headerName);
+    hasHeaderPart_ = true;
+    out_.addLineDirectiveFile(FileSlot::kTarget, FileSlot::kHeaderPart, record.name,
+                              record.definitionLine, record.parameters);
+    out_.addPartFunction(record);
+    hasHeaderPartFunction_ = true;
     if (headerPartLine_ == 0) headerPartLine_ = probe_.line;
     probe_.line = headerPartLine_;
-    probe_.headerFile = headerPart_;
+    headerFile = FileSlot::kHeaderPart;
   } else {
     pendingHeaderName_.clear();
-    headerPart_ = nullptr;
-    headerPartFunction_ = nullptr;
+    hasHeaderPart_ = false;
+    hasHeaderPartFunction_ = false;
     headerPartLine_ = 0;
     probe_.line = targetLine;
-    probe_.headerFile = targetFile_;
   }
   probe_.headerLine = targetLine;
+  return headerFile;
 }
 
 void KOVParser::readFunctionSummary(const FunctionRecord& record) {
   for (;;) {
     readTextElement();
     if (lineHas(tag::kStatementAvailable)) {
-      targetFile_->setStatementAvailability(record.name, record.definitionLine, record.parameters,
-                                            elementText(Element::kStatementAvailable));
+      out_.setStatementAvailability(FileSlot::kTarget, record.name, record.definitionLine,
+                                    record.parameters, elementText(Element::kStatementAvailable));
     }
     if (lineHas(tag::kFunctionSummaryEnd)) {
       elements_.clear();
@@ -302,7 +294,10 @@ void KOVParser::readFunctionSummary(const FunctionRecord& record) {
 void KOVParser::readFileSummary() {
   for (;;) {
     readTextElement();
-    if (lineHas(tag::kLines)) currentFile().addLineCount(toNumber(elementText(Element::kLines)));
+    if (lineHas(tag::kLines)) {
+      requireCurrentFile();
+      out_.addLineCount(FileSlot::kCurrent, toNumber(elementText(Element::kLines)));
+    }
     if (lineHas(tag::kFileSummaryEnd)) return;
   }
 }
@@ -314,12 +309,12 @@ void KOVParser::readOverallSummary() {
       std::string views(elementText(Element::kShownCoverageViews));
       const std::size_t at = views.find("multicondition");
       if (at != std::string::npos) views[at + 5] = 'C';
-      coverage_.reportViews.push_back(std::move(views));
+      out_.listText(ReportList::kReportViews, views);
     } else if (lineHas(tag::kLines)) {
-      coverage_.reportLines.push_back(toNumber(elementText(Element::kLines)));
+      out_.listNumber(ReportList::kReportLines, toNumber(elementText(Element::kLines)));
     } else if (lineHas(tag::kMeasurementPoints)) {
-      coverage_.reportMeasurementPoints.push_back(
-          toNumber(elementText(Element::kMeasurementPoints)));
+      out_.listNumber(ReportList::kReportMeasurementPoints,
+                      toNumber(elementText(Element::kMeasurementPoints)));
     }
     if (lineHas(tag::kOverallSummaryEnd)) {
       elements_.clear();

@@ -2,7 +2,9 @@
 // elements over two lines, and the element and attribute maps.
 #include "base/diagnostic.h"
 #include "reader/kov_parser.h"
+#include "model/probe_kind.h"
 #include "reader/line_cleaner.h"
+#include "reader/probe_line_scanner.h"
 #include "reader/xml_text.h"
 
 namespace kov {
@@ -77,6 +79,38 @@ void KOVParser::readProbeLines(std::string_view firstLine) {
   parseAttributes(start->tag, start->attributes);
 }
 
+// The plain layout of a probe's two lines, read in one pass from the line
+// reader's buffer straight into the probe record. The attribute map must be
+// empty, as it is after every probe: a value left in it would win over the
+// probe's own.
+bool KOVParser::scanProbeLines() {
+  if (!attributes_.empty()) return false;
+  ScannedProbe scanned;
+  const std::size_t length = scanProbeElement(lines_.buffered(), scanned);
+  if (length == 0) return false;
+  probe_.kind = probeKindOf(scanned.type);
+  probe_.nesting = scanned.nesting;
+  probe_.description.clear();
+  if (scanned.hasEvalNo) probe_.description.append(scanned.evalNo).append(": ");
+  if (!scanned.descriptionHasEntity) {
+    probe_.description.append(scanned.description);
+  } else {
+    unescapeXmlInto(decoded_, scanned.description);
+    probe_.description.append(decoded_);
+  }
+  probe_.counterLayout = counterLayoutOf(probe_.kind, scanned.hasCount1);
+  probe_.line = scanned.line;
+  probe_.listedLine = scanned.line;
+  probe_.headerLine = 0;
+  probe_.counters = {scanned.count1, scanned.count2};
+  probe_.statementCount = scanned.statementCount;
+  // The views above are into the buffer: they are used up before it moves.
+  lines_.consume(length);
+  currentLine_ = tag::kProbe;
+  probeScanned_ = true;
+  return true;
+}
+
 void KOVParser::readFileElement() {
   const std::string_view line = readLine(LineMode::kElement);
   if (line.find(tag::kFile) == std::string_view::npos) {
@@ -101,6 +135,8 @@ void KOVParser::readBodyElement() {
 }
 
 void KOVParser::readProbeElement() {
+  probeScanned_ = false;
+  if (onePassScan_ && scanProbeLines()) return;
   const std::string_view line = readLine(LineMode::kElement);
   // Only the first line of a probe element lacks a ">"; every other line of
   // a body (its closing tags) is taken whole as its tag.

@@ -13,6 +13,10 @@ namespace kov {
 namespace {
 
 constexpr std::size_t kMinimumBlockSize = 16;
+// A line longer than this is no report's: an input that never ends a line
+// (a link to a device, a damaged file) would otherwise grow until memory
+// runs out.
+constexpr std::size_t kMaximumLineBytes = std::size_t{256} << 20;
 // fgets with a buffer of 10 bytes reads at most 9 bytes of a line.
 constexpr std::size_t kSeparatorBytes = 9;
 
@@ -23,9 +27,10 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 
 }  // namespace
 
-LineReader::LineReader(std::size_t blockSize)
+LineReader::LineReader(std::size_t blockSize, std::size_t maxLineBytes)
     : buffer_(new char[std::max(blockSize, kMinimumBlockSize)]),
-      capacity_(std::max(blockSize, kMinimumBlockSize)) {}
+      capacity_(std::max(blockSize, kMinimumBlockSize)),
+      maxLineBytes_(maxLineBytes == 0 ? kMaximumLineBytes : maxLineBytes) {}
 
 LineReader::~LineReader() {
   close();
@@ -82,6 +87,7 @@ std::string_view LineReader::nextLine() {
       const auto length = static_cast<std::size_t>(static_cast<const char*>(feed) - start);
       begin_ += length + 1;
       if (!spilled) return withoutCarriageReturn({start, length});
+      if (longLine_.size() + length > maxLineBytes_) raise(diag::kLineTooLong);
       longLine_.append(start, length);
       return withoutCarriageReturn(longLine_);
     }
@@ -89,11 +95,13 @@ std::string_view LineReader::nextLine() {
       const std::string_view rest(start, unread());
       begin_ = end_;
       if (!spilled) return rest;
+      if (longLine_.size() + rest.size() > maxLineBytes_) raise(diag::kLineTooLong);
       longLine_.append(rest);
       return longLine_;
     }
     if (begin_ == 0 && end_ == capacity_) {
       // The line is longer than the buffer: keep its start aside.
+      if (longLine_.size() + unread() > maxLineBytes_) raise(diag::kLineTooLong);
       longLine_.append(start, unread());
       begin_ = end_ = 0;
       spilled = true;

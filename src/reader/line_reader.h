@@ -13,8 +13,10 @@ class LineReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
 
-  /// `blockSize` is the size of the one read buffer (at least 16 bytes).
-  explicit LineReader(std::size_t blockSize = kDefaultBlockSize);
+  /// `blockSize` is the size of the one read buffer (at least 16 bytes);
+  /// `maxLineBytes` the longest line accepted (0: 256 MiB), a longer one
+  /// raises error 23.
+  explicit LineReader(std::size_t blockSize = kDefaultBlockSize, std::size_t maxLineBytes = 0);
   ~LineReader();
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
@@ -33,6 +35,13 @@ class LineReader {
   /// error 12 where the file fails while being read.
   std::string_view nextLine();
 
+  /// The bytes read ahead of the next line, as far as the buffer holds them;
+  /// valid until the next call that reads or consumes.
+  std::string_view buffered() const { return {buffer_.get() + begin_, unread()}; }
+  /// Consumes the first `bytes` of buffered(), which the caller has read as
+  /// whole lines, line feeds included.
+  void consume(std::size_t bytes) { begin_ += bytes; }
+
   /// Consumes the next line the way fgets with a 10-byte buffer would: up to
   /// and including its line feed, but never more than 9 bytes; the rest of a
   /// longer line is read by the next nextLine.
@@ -45,6 +54,7 @@ class LineReader {
 
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_;
+  std::size_t maxLineBytes_;
   std::size_t begin_ = 0;  // first unread byte
   std::size_t end_ = 0;    // one past the last byte read
   bool atEnd_ = false;     // the file has no more bytes

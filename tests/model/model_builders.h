@@ -13,7 +13,6 @@ inline ProbeRecord probe(const std::string& keyword, std::uint32_t line, std::ui
                          const std::string& description = "", std::uint32_t nesting = 0) {
   ProbeRecord record;
   record.kind = probeKindOf(keyword);
-  record.typeKeyword = keyword;
   record.counterLayout = counterLayoutOf(record.kind, true);
   record.line = line;
   record.listedLine = line;

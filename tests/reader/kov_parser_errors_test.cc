@@ -118,7 +118,7 @@ TEST_F(ParserErrors, EndTheRunWithTheirMessageLine) {
 TEST_F(ParserErrors, AFolderOrAMissingFileIsNotReadAsEmpty) {
   const std::string folder = (dir.path() / "folder.xml").string();
   std::filesystem::create_directory(folder);
-  KOVParser parser(coverage, false, {}, {});
+  ReportPipeline parser(coverage, false, {}, {});
   EXPECT_EQ(testing::diagnosticOf([&] { parser.parse(folder); }), kNotReport + folder);
   const std::string missing = (dir.path() / "gone.xml").string();
   EXPECT_EQ(testing::diagnosticOf([&] { parser.parse(missing); }), kNotReport + missing);

@@ -118,7 +118,7 @@ TEST_F(ParserReads, TheSameReportInOtherLineLayouts) {
   };
   for (const auto& v : variants) {
     Coverage merged{"3.4", {"r.xml"}, {}, {}, {}};
-    KOVParser parser(merged, false, {}, {});
+    ReportPipeline parser(merged, false, {}, {});
     parser.parse(dir.write("variant.xml", v.text));
     ASSERT_EQ(merged.files().size(), 1u) << v.label;
     const CoverageFile& main = *merged.files().begin()->second;
@@ -199,7 +199,7 @@ TEST_F(ParserReads, DriveLettersMergeOnlyWithNoDriveLetter) {
   EXPECT_EQ(function->callCount, 2u);
 
   Coverage separate{"3.4", {"r.xml"}, {}, {}, {}};
-  KOVParser parser(separate, false, {}, {});
+  ReportPipeline parser(separate, false, {}, {});
   parser.parse(dir.write("one.xml", upper));
   parser.parse(dir.write("two.xml", lower));
   ASSERT_EQ(separate.files().size(), 2u);
@@ -225,7 +225,7 @@ TEST_F(ParserReads, ChosenFlagsFromTheFileNames) {
   };
   for (const auto& c : cases) {
     Coverage merged{"3.4", {"r.xml"}, {}, {}, {}};
-    KOVParser parser(merged, false, c.chosen, c.unchosen);
+    ReportPipeline parser(merged, false, c.chosen, c.unchosen);
     parser.parse(dir.write("headers.xml", report("headers.xml")));
     ASSERT_EQ(merged.files().size(), 3u) << c.label;
     EXPECT_EQ(merged.files().at("a.c")->chosen, c.sourcesChosen) << c.label;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/coverage.h"
-#include "reader/kov_parser.h"
+#include "reader/report_pipeline.h"
 #include "reader/reader_test_util.h"
 
 namespace kov::testing {
@@ -18,7 +18,7 @@ class ParserTest : public ::testing::Test {
   /// Sets the -ndl flag and the -f and -nf names of the reader.
   void configure(bool noDriveLetter, std::vector<std::string> chosen = {},
                  std::vector<std::string> unchosen = {}) {
-    parser_ = std::make_unique<KOVParser>(coverage, noDriveLetter, std::move(chosen),
+    parser_ = std::make_unique<ReportPipeline>(coverage, noDriveLetter, std::move(chosen),
                                           std::move(unchosen));
   }
   /// Writes the report text under `name` and reads it; returns its path.
@@ -48,7 +48,7 @@ class ParserTest : public ::testing::Test {
   TempDir dir;
 
  private:
-  std::unique_ptr<KOVParser> parser_;
+  std::unique_ptr<ReportPipeline> parser_;
 };
 
 }  // namespace kov::testing

@@ -19,7 +19,6 @@ inline ProbeRecord probeRecord(ProbeKind kind, std::uint32_t line, std::uint32_t
                                std::uint32_t count2 = 0, bool count1Present = true) {
   ProbeRecord record;
   record.kind = kind;
-  record.typeKeyword = std::string(keywordOf(kind));
   record.description = std::move(description);
   record.line = line;
   record.listedLine = line;

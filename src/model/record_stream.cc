@@ -1,0 +1,129 @@
+#include "model/record_stream.h"
+
+namespace kov {
+
+void RecordWriter::listText(ReportList list, std::string_view text) {
+  begin(RecordKind::kListText);
+  put8(static_cast<std::uint8_t>(list));
+  putText(text);
+}
+
+void RecordWriter::listNumber(ReportList list, std::uint32_t value) {
+  begin(RecordKind::kListNumber);
+  put8(static_cast<std::uint8_t>(list));
+  put32(value);
+}
+
+void RecordWriter::addFile(FileSlot slot, std::string_view key, std::uint32_t fileType,
+                           std::string_view displayName, bool chosen) {
+  begin(RecordKind::kAddFile);
+  put8(static_cast<std::uint8_t>(slot));
+  putText(key);
+  put32(fileType);
+  putText(displayName);
+  put8(chosen ? 1 : 0);
+}
+
+void RecordWriter::sameFile(FileSlot slot, FileSlot other) {
+  begin(RecordKind::kSameFile);
+  put8(static_cast<std::uint8_t>(slot));
+  put8(static_cast<std::uint8_t>(other));
+}
+
+void RecordWriter::addInstrumentationMode(FileSlot slot, std::string_view mode) {
+  begin(RecordKind::kInstrumentationMode);
+  put8(static_cast<std::uint8_t>(slot));
+  putText(mode);
+}
+
+void RecordWriter::addIncludeLine(FileSlot slot, std::string_view line) {
+  begin(RecordKind::kIncludeLine);
+  put8(static_cast<std::uint8_t>(slot));
+  putText(line);
+}
+
+void RecordWriter::addExtractedHeaderName(FileSlot slot, FileSlot named) {
+  begin(RecordKind::kExtractedHeaderName);
+  put8(static_cast<std::uint8_t>(slot));
+  put8(static_cast<std::uint8_t>(named));
+}
+
+void RecordWriter::addLineDirectiveFile(FileSlot slot, FileSlot part, std::string_view name,
+                                        std::uint32_t definitionLine,
+                                        std::string_view parameters) {
+  begin(RecordKind::kLineDirectiveFile);
+  put8(static_cast<std::uint8_t>(slot));
+  put8(static_cast<std::uint8_t>(part));
+  putText(name);
+  put32(definitionLine);
+  putText(parameters);
+}
+
+void RecordWriter::addLineCount(FileSlot slot, std::uint32_t lines) {
+  begin(RecordKind::kLineCount);
+  put8(static_cast<std::uint8_t>(slot));
+  put32(lines);
+}
+
+void RecordWriter::setStatementAvailability(FileSlot slot, std::string_view name,
+                                            std::uint32_t definitionLine,
+                                            std::string_view parameters, std::string_view text) {
+  begin(RecordKind::kStatementAvailability);
+  put8(static_cast<std::uint8_t>(slot));
+  putText(name);
+  put32(definitionLine);
+  putText(parameters);
+  putText(text);
+}
+
+void RecordWriter::addFunction(const FunctionRecord& record) {
+  begin(RecordKind::kAddFunction);
+  putText(record.name);
+  put32(record.definitionLine);
+  putText(record.parameters);
+  put32(record.startLine);
+  put32(record.headerLine);
+  put32(record.callCount);
+  put32(record.totalExecutionCost);
+  put32(static_cast<std::uint32_t>(record.maxExecutionCost));
+}
+
+void RecordWriter::addPartFunction(const FunctionRecord& record) {
+  begin(RecordKind::kAddPartFunction);
+  putText(record.name);
+  put32(record.definitionLine);
+  putText(record.parameters);
+}
+
+void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
+  begin(RecordKind::kProbe);
+  // The most frequent record: its fixed part goes in with one copy.
+  PackedProbe packed;
+  packed.function = static_cast<std::uint8_t>(function);
+  packed.kind = static_cast<std::uint8_t>(probe.kind);
+  packed.counterLayout = static_cast<std::uint8_t>(probe.counterLayout);
+  packed.headerFile = static_cast<std::uint8_t>(headerFile);
+  packed.line = probe.line;
+  packed.listedLine = probe.listedLine;
+  packed.headerLine = probe.headerLine;
+  packed.counters[0] = probe.counters[0];
+  packed.counters[1] = probe.counters[1];
+  packed.nesting = probe.nesting;
+  packed.statementCount = probe.statementCount;
+  packed.descriptionSize = static_cast<std::uint32_t>(probe.description.size());
+  char bytes[sizeof packed];
+  std::memcpy(bytes, &packed, sizeof packed);
+  batch_.append(bytes, sizeof packed);
+  batch_.append(probe.description);
+}
+
+void RecordWriter::endReport() { begin(RecordKind::kEndReport); }
+
+void RecordWriter::flush() {
+  if (batch_.empty()) return;
+  receiver_.receive(batch_);
+  batch_.clear();
+  if (batch_.capacity() < kBatchBytes) batch_.reserve(kBatchBytes + 256);
+}
+
+}  // namespace kov

@@ -1,0 +1,60 @@
+// Reading the reports of a run into the merged coverage set, on one thread
+// or with the reading and scanning on a second thread while the model merges
+// what was read before. Both give the same merged set and, for a failing
+// input, the same diagnostic: the first failure in command-line order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/coverage_builder.h"
+#include "model/record_stream.h"
+#include "reader/kov_parser.h"
+
+namespace kov {
+
+class Coverage;
+
+class ReportPipeline {
+ public:
+  /// The flag and names are those of -ndl, -f and -nf.
+  ReportPipeline(Coverage& coverage, bool noDriveLetter, std::vector<std::string> chosenFiles,
+                 std::vector<std::string> unchosenFiles);
+  ~ReportPipeline();
+
+  /// Reads the reports in order; with `secondThread` the reading runs on a
+  /// thread of its own, ahead of the merge by a bounded number of records.
+  void readAll(const std::vector<std::string>& fileNames, bool secondThread);
+  /// Reads one report on this thread.
+  void parse(const std::string& fileName);
+  /// See KOVParser::setOnePassScan.
+  void setOnePassScan(bool enabled) {
+    onePassScan_ = enabled;
+    parser_.setOnePassScan(enabled);
+  }
+
+ private:
+  // Hands every batch to the model at once.
+  class DirectReceiver : public BatchReceiver {
+   public:
+    explicit DirectReceiver(CoverageBuilder& builder) : builder_(builder) {}
+    void receive(std::string& batch) override;
+
+   private:
+    CoverageBuilder& builder_;
+  };
+
+  void readOnThisThread(const std::vector<std::string>& fileNames);
+  void readOnSecondThread(const std::vector<std::string>& fileNames);
+
+  CoverageBuilder builder_;
+  DirectReceiver direct_;
+  RecordWriter writer_;
+  KOVParser parser_;
+  bool noDriveLetter_;
+  std::vector<std::string> chosenFiles_;
+  std::vector<std::string> unchosenFiles_;
+  bool onePassScan_ = true;
+};
+
+}  // namespace kov
