@@ -14,10 +14,6 @@
 // Further markers stay part of the options file. The files live in a private
 // folder in /dev/shm (or /tmp) for the time of one input; the folder goes at
 // the end of the process.
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,75 +29,15 @@
 #include "base/text_sink.h"
 #include "driver/command_line.h"
 #include "driver/usage.h"
+#include "fuzz_files.h"
 #include "model/coverage.h"
 #include "reader/report_pipeline.h"
 #include "writers/profile_listing.h"
 #include "writers/summary_xml.h"
 
-// Present where a sanitizer is linked in (the fuzzer), absent in the plain
-// replay build.
-extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
-
 namespace {
 
-constexpr std::string_view kMarker = "#KOV-NEXT#\n";
-
-std::string g_folder;
-int g_callerFolder = -1;  // the working folder of the caller, which reads its corpus from there
-
-void removeFiles() {
-  for (const char* name : {"a.xml", "b.xml", "opts.txt"}) {
-    ::unlink((g_folder + "/" + name).c_str());
-  }
-}
-
-void removeFolder() {
-  removeFiles();
-  ::rmdir(g_folder.c_str());
-}
-
-int lowestFreeDescriptor() {
-  int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) ::close(fd);
-  return fd;
-}
-
-void setUp() {
-  for (const char* base : {"/dev/shm", "/tmp"}) {
-    std::string pattern = std::string(base) + "/kovfuzz.XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      g_folder = pattern;
-      break;
-    }
-  }
-  if (g_folder.empty()) std::abort();
-  // The folder goes at the end of the process, also where a finding ends it.
-  std::atexit(removeFolder);
-  if (__sanitizer_set_death_callback != nullptr) __sanitizer_set_death_callback(removeFolder);
-  g_callerFolder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (g_callerFolder < 0) std::abort();
-}
-
-void writeFile(const char* name, std::string_view bytes) {
-  FILE* file = std::fopen(name, "wb");
-  if (file == nullptr) std::abort();
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-    std::abort();
-  }
-  if (std::fclose(file) != 0) std::abort();
-}
-
-std::vector<std::string_view> splitParts(std::string_view input) {
-  std::vector<std::string_view> parts;
-  while (parts.size() < 2) {
-    const std::size_t at = input.find(kMarker);
-    if (at == std::string_view::npos) break;
-    parts.push_back(input.substr(0, at));
-    input.remove_prefix(at + kMarker.size());
-  }
-  parts.push_back(input);
-  return parts;
-}
+using kov::fuzz::writeFile;
 
 // A listing grows with the nesting that the reports give (two blanks per
 // level, up to 8 GiB for one line), so a small input can ask for a huge but
@@ -131,9 +67,9 @@ void runStages(const std::vector<std::string>& arguments) {
   kov::Coverage coverage(kov::kProgramVersion, options->argumentList, options->chosenFiles,
                          options->unchosenFiles, kov::copyrightLines());
   {
-    kov::ReportPipeline parser(coverage, options->noDriveLetter, options->chosenFiles,
-                          options->unchosenFiles);
-    for (const std::string& input : options->inputFiles) parser.parse(input);
+    kov::ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
+                                options->unchosenFiles);
+    reading.readAll(options->inputFiles, false);
   }
   coverage.process("Thu Jan  1 00:00:00 2026");
   CountingSink listing;
@@ -147,14 +83,11 @@ void runStages(const std::vector<std::string>& arguments) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (g_folder.empty()) setUp();
   const std::vector<std::string_view> parts =
-      splitParts({reinterpret_cast<const char*>(data), size});
+      kov::fuzz::splitParts({reinterpret_cast<const char*>(data), size}, 3);
+  kov::fuzz::enterFolder();
   // A descriptor left open by the run would take this number.
-  const int freeDescriptor = lowestFreeDescriptor();
-  // Input names on the command line and in options files are relative to the
-  // private folder for the time of one input.
-  if (::chdir(g_folder.c_str()) != 0) std::abort();
+  const int freeDescriptor = kov::fuzz::lowestFreeDescriptor();
 
   std::vector<std::string> arguments;
   writeFile("a.xml", parts[0]);
@@ -184,9 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
 
-  if (::fchdir(g_callerFolder) != 0) std::abort();
-  removeFiles();
-  if (lowestFreeDescriptor() != freeDescriptor) {
+  kov::fuzz::leaveFolder();
+  if (kov::fuzz::lowestFreeDescriptor() != freeDescriptor) {
     std::fprintf(stderr, "a file descriptor leaked\n");
     std::abort();
   }

@@ -15,10 +15,11 @@ bool isMergeableVersion(std::string_view version) {
 }  // namespace
 
 KOVParser::KOVParser(RecordWriter& out, bool noDriveLetter, std::vector<std::string> chosenFiles,
-                     std::vector<std::string> unchosenFiles)
+                     std::vector<std::string> unchosenFiles, std::size_t blockSize)
     : out_(out),
       noDriveLetter_(noDriveLetter),
-      chooser_(noDriveLetter, chosenFiles, unchosenFiles) {}
+      chooser_(noDriveLetter, chosenFiles, unchosenFiles),
+      lines_(blockSize) {}
 
 KOVParser::~KOVParser() = default;
 

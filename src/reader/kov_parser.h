@@ -21,8 +21,11 @@ namespace kov {
 class KOVParser : public CoverageCommon {
  public:
   /// `chosenFiles` and `unchosenFiles` are the -f and -nf names.
+  /// `blockSize` is the line reader's (tests make it small to move the
+  /// block ends around).
   KOVParser(RecordWriter& out, bool noDriveLetter, std::vector<std::string> chosenFiles,
-            std::vector<std::string> unchosenFiles);
+            std::vector<std::string> unchosenFiles,
+            std::size_t blockSize = LineReader::kDefaultBlockSize);
   ~KOVParser() override;
 
   /// Reads one report and writes its records, ending with the end of the

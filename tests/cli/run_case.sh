@@ -9,6 +9,7 @@
 #   cmd              the arguments, as shell words (run in the scratch folder)
 #   in/              files copied into the scratch folder (optional)
 #   setup            bash run in the scratch folder before the run (optional)
+#   ulimit           arguments of ulimit for the run, such as "-f 1" (optional)
 #   expected/status  the exit status (0 where missing)
 #   expected/stdout, expected/stderr   (empty where missing)
 #   expected/files/  every output file, as it must be after the run
@@ -37,7 +38,12 @@ mask() {
 }
 
 args=$(cat "$case_dir/cmd")
-eval "\"\$binary\" $args" >"$scratch/.stdout" 2>"$scratch/.stderr" </dev/null
+limits=
+[ -f "$case_dir/ulimit" ] && limits=$(cat "$case_dir/ulimit")
+(
+  [ -z "$limits" ] || ulimit $limits || exit 99
+  eval "\"\$binary\" $args"
+) >"$scratch/.stdout" 2>"$scratch/.stderr" </dev/null
 status=$?
 after=$(find . -mindepth 1 ! -name .stdout ! -name .stderr | sort)
 

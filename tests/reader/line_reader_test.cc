@@ -50,6 +50,23 @@ TEST(LineReader, ReadsAHundredThousandByteLineWhole) {
   }
 }
 
+TEST(LineReader, ALineLongerThanTheLimitIsErrorTwentyThree) {
+  TempDir dir;
+  const std::string atLimit(100, 'a');
+  const std::string file = dir.write("r.xml", atLimit + "\n" + atLimit + "b\nnext\n");
+  const std::string unended = dir.write("u.xml", atLimit + "b");
+  for (std::size_t blockSize : {std::size_t{16}, std::size_t{64}}) {
+    LineReader reader(blockSize, 100);
+    reader.open(file);
+    EXPECT_EQ(reader.nextLine(), atLimit);
+    EXPECT_EQ(diagnosticOf([&] { reader.nextLine(); }),
+              "*** kovxmlmerge error 23 (2/1262): Input line too long.");
+    reader.open(unended);
+    EXPECT_EQ(diagnosticOf([&] { reader.nextLine(); }),
+              "*** kovxmlmerge error 23 (2/1262): Input line too long.");
+  }
+}
+
 TEST(LineReader, SkipsASeparatorLikeFgetsWithTenBytes) {
   const struct {
     std::string separator;
