@@ -4,6 +4,7 @@
 #include "model/coverage.h"
 #include "model/coverage_file.h"
 #include "model/coverage_function.h"
+#include "model/probe_kind.h"
 
 namespace kov {
 
@@ -162,8 +163,10 @@ void CoverageBuilder::addProbe(RecordCursor& in) {
   PackedProbe packed;
   in.getBytes(&packed, sizeof packed);
   CoverageFunction& target = function(packed.function);
-  probe_.kind = static_cast<ProbeKind>(packed.kind);
-  probe_.counterLayout = static_cast<CounterLayout>(packed.counterLayout);
+  // The kind is settled here, off the reading thread; an unknown keyword
+  // still ends the run at this probe, before anything read after it.
+  probe_.kind = probeKindOf(in.getBytes(packed.typeSize));
+  probe_.counterLayout = counterLayoutOf(probe_.kind, packed.hasCount1 != 0);
   probe_.line = packed.line;
   probe_.listedLine = packed.listedLine;
   probe_.headerLine = packed.headerLine;

@@ -101,49 +101,29 @@ void CoverageFunction::addProbe(ProbeRecord&& record) {
   }
 }
 
-std::uint32_t CoverageFunction::descriptionHash(ProbeKind kind, std::string_view description) {
-  // FNV-1a. The marks of an mcdc description are results, not identity, so
-  // "-" hashes as "+" there.
-  const bool mcdc = kind == ProbeKind::Mcdc;
-  std::uint32_t hash = 2166136261u;
-  for (const char c : description) {
-    const char byte = mcdc && c == '-' ? '+' : c;
-    hash = (hash ^ static_cast<unsigned char>(byte)) * 16777619u;
-  }
-  return hash;
-}
-
-// An identity that agrees is checked against the probe itself: the hash only
-// rules probes out.
-bool CoverageFunction::isCandidate(std::size_t index, const ProbeRecord& fresh,
-                                   std::uint32_t hash) const {
-  const ProbeIdentity& identity = identities_[index];
-  return identity.kind == fresh.kind && identity.nesting == fresh.nesting &&
-         identity.descriptionHash == hash && CoverageProbe::isSameProbe(*probes_[index], fresh);
+bool CoverageFunction::isCandidate(std::size_t index, const ProbeRecord& fresh) const {
+  return CoverageProbe::isSameProbe(*probes_[index], fresh);
 }
 
 std::size_t CoverageFunction::firstAtLine(std::uint32_t line) const {
   std::size_t hint = searchHint_;
-  if (hint < identities_.size() && identities_[hint].line == line) {
-    while (hint > 0 && identities_[hint - 1].line == line) --hint;
+  if (hint < lines_.size() && lines_[hint] == line) {
+    while (hint > 0 && lines_[hint - 1] == line) --hint;
     return hint;
   }
-  auto first = std::lower_bound(
-      identities_.begin(), identities_.end(), line,
-      [](const ProbeIdentity& identity, std::uint32_t line) { return identity.line < line; });
-  return static_cast<std::size_t>(first - identities_.begin());
+  return static_cast<std::size_t>(std::lower_bound(lines_.begin(), lines_.end(), line) -
+                                  lines_.begin());
 }
 
 CoverageProbe* CoverageFunction::findMatchingProbe(const ProbeRecord& fresh) {
-  const std::uint32_t hash = descriptionHash(fresh.kind, fresh.description);
   const std::size_t begin = firstAtLine(fresh.line);
   std::size_t end = begin;
-  while (end < identities_.size() && identities_[end].line == fresh.line) ++end;
+  while (end < lines_.size() && lines_[end] == fresh.line) ++end;
 
   CoverageProbe* onlyCandidate = nullptr;
   std::size_t candidates = 0;
   for (std::size_t i = begin; i != end; ++i) {
-    if (isCandidate(i, fresh, hash)) {
+    if (isCandidate(i, fresh)) {
       if (candidates++ == 0) {
         onlyCandidate = probes_[i].get();
         searchHint_ = i + 1;
@@ -170,7 +150,7 @@ CoverageProbe* CoverageFunction::findMatchingProbe(const ProbeRecord& fresh) {
   CoverageProbe* lastCandidate = nullptr;
   CoverageProbe* sameCount = nullptr;
   for (std::size_t i = begin; i != end; ++i) {
-    if (!isCandidate(i, fresh, hash)) continue;
+    if (!isCandidate(i, fresh)) continue;
     CoverageProbe* candidate = probes_[i].get();
     if (lastCandidate != nullptr && candidate->statementCount != lastCandidate->statementCount) {
       allSameCount = false;
@@ -236,9 +216,7 @@ void CoverageFunction::insertProbe(std::unique_ptr<CoverageProbe> probe) {
                       : std::upper_bound(probes_.begin(), probes_.end(), probe->line, lineBefore);
   std::size_t index = static_cast<std::size_t>(position - probes_.begin());
   CoverageProbe* raw = probe.get();
-  identities_.insert(identities_.begin() + static_cast<std::ptrdiff_t>(index),
-                     ProbeIdentity{raw->line, raw->nesting,
-                                   descriptionHash(raw->kind, raw->description), raw->kind});
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), raw->line);
   probes_.insert(position, std::move(probe));
   unmergedCursor_ = std::min(unmergedCursor_, index);
   searchHint_ = index + 1;
@@ -261,7 +239,7 @@ void CoverageFunction::eraseProbe(CoverageProbe* probe) {
                          [probe](const std::unique_ptr<CoverageProbe>& p) { return p.get() == probe; });
   std::size_t index = static_cast<std::size_t>(it - probes_.begin());
   probes_.erase(it);
-  identities_.erase(identities_.begin() + static_cast<std::ptrdiff_t>(index));
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
   if (index < unmergedCursor_) --unmergedCursor_;
 }
 

@@ -80,17 +80,7 @@ class CoverageFunction : public CoverageCommon {
 
  private:
   struct LinedirIndex;
-  // What matching reads of a stored probe, kept in one array beside the
-  // probes, so that the search for a later report's probe walks dense
-  // memory instead of one probe object after the other.
-  struct ProbeIdentity {
-    std::uint32_t line;
-    std::uint32_t nesting;
-    std::uint32_t descriptionHash;
-    ProbeKind kind;
-  };
-  static std::uint32_t descriptionHash(ProbeKind kind, std::string_view description);
-  bool isCandidate(std::size_t index, const ProbeRecord& fresh, std::uint32_t hash) const;
+  bool isCandidate(std::size_t index, const ProbeRecord& fresh) const;
   CoverageProbe* findMatchingProbe(const ProbeRecord& fresh);
   std::size_t firstAtLine(std::uint32_t line) const;
   CoverageProbe* applyDirectiveRule(const ProbeRecord& fresh);
@@ -100,7 +90,10 @@ class CoverageFunction : public CoverageCommon {
   void eraseProbe(CoverageProbe* probe);
 
   std::vector<std::unique_ptr<CoverageProbe>> probes_;
-  std::vector<ProbeIdentity> identities_;  // identities_[i] is that of probes_[i]
+  // The line of every stored probe, in one array beside the probes, so that
+  // the search for a later report's probe walks dense memory instead of one
+  // probe object after the other; lines_[i] is probes_[i]->line.
+  std::vector<std::uint32_t> lines_;
   // Position from which the scan for a probe that the current report did not
   // contain goes on: every probe before it has been merged in this report.
   std::size_t unmergedCursor_ = 0;

@@ -40,7 +40,7 @@ CoverageProbe::CoverageProbe(ProbeRecord&& record)
       description(std::move(record.description)),
       headerFile(record.headerFile) {
   if (!record.parentDescription.empty()) {
-    parentDescription_ = std::make_unique<std::string>(std::move(record.parentDescription));
+    rare().parentDescription = std::move(record.parentDescription);
   }
   computeOwnCounts();
 }
@@ -78,7 +78,8 @@ bool CoverageProbe::isSame(const CoverageProbe& stored, const Fresh& fresh) {
   if (stored.line != fresh.line || stored.kind != fresh.kind || stored.nesting != fresh.nesting) {
     return false;
   }
-  if (stored.parentDescription_ && *stored.parentDescription_ != fresh.parentDescription) {
+  if (stored.rare_ && !stored.rare_->parentDescription.empty() &&
+      stored.rare_->parentDescription != fresh.parentDescription) {
     return false;
   }
   if (stored.kind == ProbeKind::Mcdc) return sameUpToMarks(stored.description, fresh.description);
@@ -91,15 +92,14 @@ void CoverageProbe::mergeFrom(const ProbeRecord& other) { merge(Fresh(other)); }
 
 void CoverageProbe::merge(const Fresh& other) {
   guardRange(diag::kRangeProbeMerge, [&] {
-    if (!statementCountsSeen_ && other.statementCount != statementCount) {
-      statementCountsSeen_ = std::make_unique<std::vector<CountRun>>(
-          1, CountRun{statementCount, reportCount()});
-    }
-    if (statementCountsSeen_) {
-      if (statementCountsSeen_->back().count == other.statementCount) {
-        ++statementCountsSeen_->back().reports;
+    const bool seen = rare_ && !rare_->statementCountsSeen.empty();
+    if (seen || other.statementCount != statementCount) {
+      std::vector<CountRun>& counts = rare().statementCountsSeen;
+      if (counts.empty()) counts.push_back(CountRun{statementCount, reportCount()});
+      if (counts.back().count == other.statementCount) {
+        ++counts.back().reports;
       } else {
-        statementCountsSeen_->push_back({other.statementCount, 1});
+        counts.push_back({other.statementCount, 1});
       }
     }
     ++mergeCount;
@@ -157,9 +157,10 @@ void CoverageProbe::computeOwnCounts() {
 HitsAll CoverageProbe::countForView(bool mcdcView) const {
   if (kind == ProbeKind::Mcdc) {
     HitsAll result;
-    if (!mcdc_) return result;
-    result.all = static_cast<std::uint32_t>(mcdc_->rows.size());
-    for (const std::string& row : mcdc_->rows) {
+    const McdcRows* mcdc = mcdcRows();
+    if (mcdc == nullptr) return result;
+    result.all = static_cast<std::uint32_t>(mcdc->rows.size());
+    for (const std::string& row : mcdc->rows) {
       if (row.find('+') != std::string::npos) ++result.hits;
     }
     return result;
@@ -188,9 +189,9 @@ void CoverageProbe::readEvaluationNumber() {
 }
 
 std::string CoverageProbe::statementCountText() const {
-  if (!statementCountsSeen_) return std::to_string(statementCount);
+  if (!rare_ || rare_->statementCountsSeen.empty()) return std::to_string(statementCount);
   std::string text;
-  for (const CountRun& run : *statementCountsSeen_) {
+  for (const CountRun& run : rare_->statementCountsSeen) {
     const std::string count = std::to_string(run.count);
     for (std::uint32_t i = 0; i < run.reports; ++i) {
       if (!text.empty()) text += ", ";
@@ -201,9 +202,10 @@ std::string CoverageProbe::statementCountText() const {
 }
 
 void CoverageProbe::addMcdcRow(std::uint32_t condition, std::string row) {
-  if (!mcdc_) mcdc_ = std::make_unique<McdcRows>();
-  mcdc_->conditions.push_back(condition);
-  mcdc_->rows.push_back(std::move(row));
+  std::unique_ptr<McdcRows>& mcdc = rare().mcdc;
+  if (!mcdc) mcdc = std::make_unique<McdcRows>();
+  mcdc->conditions.push_back(condition);
+  mcdc->rows.push_back(std::move(row));
 }
 
 }  // namespace kov

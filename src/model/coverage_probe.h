@@ -51,7 +51,7 @@ class CoverageProbe : public CoverageCommon {
   /// The number of reports that contributed.
   std::uint32_t reportCount() const { return mergeCount + 1; }
   /// The MC/DC rows, or nullptr where the probe has none.
-  const McdcRows* mcdcRows() const { return mcdc_.get(); }
+  const McdcRows* mcdcRows() const { return rare_ ? rare_->mcdc.get() : nullptr; }
   /// Appends one MC/DC row (kind mcdc only).
   void addMcdcRow(std::uint32_t condition, std::string row);
 
@@ -76,7 +76,7 @@ class CoverageProbe : public CoverageCommon {
   /// The description of the decision a condition part belongs to; empty for
   /// every other probe.
   std::string_view parentDescription() const {
-    return parentDescription_ ? std::string_view(*parentDescription_) : std::string_view();
+    return rare_ ? std::string_view(rare_->parentDescription) : std::string_view();
   }
 
  private:
@@ -91,15 +91,22 @@ class CoverageProbe : public CoverageCommon {
     std::uint32_t count;
     std::uint32_t reports;
   };
-  // sc_count of every report in merge order, as runs of equal values, so
-  // that it grows with the changes and not with the number of reports; kept
-  // only once a report disagrees with the first (until then every entry is
-  // statementCount).
-  std::unique_ptr<std::vector<CountRun>> statementCountsSeen_;
-  std::unique_ptr<McdcRows> mcdc_;
-  // Only condition parts have a parent, so the text lives behind a pointer
-  // that stays null for most probes and keeps every probe smaller.
-  std::unique_ptr<std::string> parentDescription_;
+  // What only some probes have lives behind one pointer that stays null for
+  // most, which keeps every probe smaller.
+  struct Rare {
+    // sc_count of every report in merge order, as runs of equal values, so
+    // that it grows with the changes and not with the number of reports;
+    // kept only once a report disagrees with the first (until then every
+    // entry is statementCount).
+    std::vector<CountRun> statementCountsSeen;
+    std::unique_ptr<McdcRows> mcdc;
+    std::string parentDescription;  // condition parts only
+  };
+  Rare& rare() {
+    if (!rare_) rare_ = std::make_unique<Rare>();
+    return *rare_;
+  }
+  std::unique_ptr<Rare> rare_;
 };
 
 }  // namespace kov

@@ -12,8 +12,12 @@ namespace kov {
 
 class CoverageFile;
 
-/// One probe as read from a report.
+/// One probe as read from a report. The reader fills in the type keyword and
+/// whether a count1 was given; the kind and the counter layout follow from
+/// them where the model takes the probe (an unknown keyword is error 22).
 struct ProbeRecord {
+  std::string typeKeyword;
+  bool hasCount1 = false;
   ProbeKind kind = ProbeKind::Function;
   std::string description;  // "eval_no: descr" where the probe has an eval_no
   std::uint32_t line = 0;

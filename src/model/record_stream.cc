@@ -95,13 +95,12 @@ void RecordWriter::addPartFunction(const FunctionRecord& record) {
   putText(record.parameters);
 }
 
-void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
-  begin(RecordKind::kProbe);
-  // The most frequent record: its fixed part goes in with one copy.
+namespace {
+
+PackedProbe packProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
   PackedProbe packed;
   packed.function = static_cast<std::uint8_t>(function);
-  packed.kind = static_cast<std::uint8_t>(probe.kind);
-  packed.counterLayout = static_cast<std::uint8_t>(probe.counterLayout);
+  packed.hasCount1 = probe.hasCount1 ? 1 : 0;
   packed.headerFile = static_cast<std::uint8_t>(headerFile);
   packed.line = probe.line;
   packed.listedLine = probe.listedLine;
@@ -110,17 +109,48 @@ void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, Fil
   packed.counters[1] = probe.counters[1];
   packed.nesting = probe.nesting;
   packed.statementCount = probe.statementCount;
+  return packed;
+}
+
+}  // namespace
+
+// The most frequent record: its fixed part goes in with one copy.
+void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
+  begin(RecordKind::kProbe);
+  PackedProbe packed = packProbe(function, probe, headerFile);
+  packed.typeSize = static_cast<std::uint32_t>(probe.typeKeyword.size());
   packed.descriptionSize = static_cast<std::uint32_t>(probe.description.size());
   char bytes[sizeof packed];
   std::memcpy(bytes, &packed, sizeof packed);
   batch_.append(bytes, sizeof packed);
+  batch_.append(probe.typeKeyword);
   batch_.append(probe.description);
+}
+
+void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& values,
+                            std::string_view type, const std::string_view (&description)[3]) {
+  begin(RecordKind::kProbe);
+  PackedProbe packed = packProbe(function, values, FileSlot::kNoFile);
+  packed.typeSize = static_cast<std::uint32_t>(type.size());
+  packed.descriptionSize =
+      static_cast<std::uint32_t>(description[0].size() + description[1].size() + description[2].size());
+  char bytes[sizeof packed];
+  std::memcpy(bytes, &packed, sizeof packed);
+  batch_.append(bytes, sizeof packed);
+  batch_.append(type);
+  for (const std::string_view piece : description) batch_.append(piece);
 }
 
 void RecordWriter::endReport() { begin(RecordKind::kEndReport); }
 
 void RecordWriter::flush() {
   if (batch_.empty()) return;
+  // A receiver that fails on a record (the model raising a diagnostic) has
+  // taken the batch all the same: none of it may be handed on twice.
+  struct ClearAtEnd {
+    std::string& batch;
+    ~ClearAtEnd() { batch.clear(); }
+  } clearAtEnd{batch_};
   receiver_.receive(batch_);
   batch_.clear();
   if (batch_.capacity() < kBatchBytes) batch_.reserve(kBatchBytes + 256);

@@ -63,18 +63,20 @@ enum class RecordKind : std::uint8_t {
   kEndReport,
 };
 
-/// The fixed part of a probe record, followed by the description's bytes.
+/// The fixed part of a probe record, followed by the bytes of the type
+/// keyword and of the description.
 struct PackedProbe {
   std::uint8_t function;
-  std::uint8_t kind;
-  std::uint8_t counterLayout;
+  std::uint8_t hasCount1;
   std::uint8_t headerFile;
+  std::uint8_t unused = 0;
   std::uint32_t line;
   std::uint32_t listedLine;
   std::uint32_t headerLine;
   std::uint32_t counters[2];
   std::uint32_t nesting;
   std::uint32_t statementCount;
+  std::uint32_t typeSize;
   std::uint32_t descriptionSize;
 };
 
@@ -125,6 +127,11 @@ class RecordWriter {
   /// Hands a probe to a function; `headerFile` is where a
   /// linedir_in_function probe leads (kNoFile for other probes).
   void addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile);
+  /// The same for a probe of another kind whose texts are still in the
+  /// reader's buffer: the description is the three pieces one after the
+  /// other; the record's own texts are not read.
+  void addProbe(FunctionSlot function, const ProbeRecord& values, std::string_view type,
+                const std::string_view (&description)[3]);
   /// Ends a report: the files and functions of the slots are forgotten.
   void endReport();
 

@@ -49,8 +49,8 @@ class KOVParser : public CoverageCommon {
   void readTextElement();
   void readFileElement();
   void readBodyElement();
-  void readProbeElement();
-  bool scanProbeLines();
+  void readProbeElement(FunctionSlot function);
+  bool scanProbeLines(FunctionSlot function);
   void readProbeLines(std::string_view firstLine);
   void readStartTag(std::string_view line, bool closeAsEmpty);
   void parseAttributes(std::string_view tag, std::string_view attributeText);
@@ -99,7 +99,8 @@ class KOVParser : public CoverageCommon {
   AttributeMap attributes_{tag::kAttributeNames};
   std::string joined_;  // a probe's two lines, or a start tag with " />"
   std::string decoded_;  // a description with entities, decoded
-  bool probeScanned_ = false;  // the last probe element filled the record in one pass
+  bool probeScanned_ = false;  // the last probe element was read in one pass
+  bool probeWritten_ = false;  // ... and went into the record stream at once
 
   // State of the files of a report. The files themselves are the consumer's:
   // the reader knows which slots are filled and the key of each file.

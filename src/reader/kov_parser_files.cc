@@ -198,10 +198,11 @@ void KOVParser::readFunction(FunctionRecord& record) {
 // diverted the rest of the body.
 void KOVParser::readBody(const FunctionRecord& record) {
   for (;;) {
-    readProbeElement();
-    if (lineHas(tag::kProbe)) {
+    const FunctionSlot function = hasHeaderPartFunction_ ? FunctionSlot::kPart : FunctionSlot::kBody;
+    readProbeElement(function);
+    if (lineHas(tag::kProbe) && !probeWritten_) {
       if (!probeScanned_) buildProbeRecord();
-      if (probe_.kind == ProbeKind::LinedirInFunction) {
+      if (probe_.typeKeyword == keywordOf(ProbeKind::LinedirInFunction)) {
         const FileSlot header = readDirectiveInBody(record);
         out_.addProbe(FunctionSlot::kBody, probe_, header);
       } else if (hasHeaderPartFunction_) {
@@ -222,8 +223,8 @@ void KOVParser::readBody(const FunctionRecord& record) {
 
 void KOVParser::buildProbeRecord() {
   const std::string_view type = attributeValue(Attribute::kType);
-  probe_.kind = probeKindOf(type);
-  probe_.counterLayout = counterLayoutOf(probe_.kind, hasAttribute(Attribute::kCount1));
+  probe_.typeKeyword.assign(type);
+  probe_.hasCount1 = hasAttribute(Attribute::kCount1);
   probe_.line = toNumber(attributeValue(Attribute::kLine));
   probe_.counters = {toNumber(attributeValue(Attribute::kCount1)),
                      toNumber(attributeValue(Attribute::kCount2))};

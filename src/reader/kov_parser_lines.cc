@@ -80,30 +80,38 @@ void KOVParser::readProbeLines(std::string_view firstLine) {
 }
 
 // The plain layout of a probe's two lines, read in one pass from the line
-// reader's buffer straight into the probe record. The attribute map must be
-// empty, as it is after every probe: a value left in it would win over the
-// probe's own.
-bool KOVParser::scanProbeLines() {
+// reader's buffer. The attribute map must be empty, as it is after every
+// probe: a value left in it would win over the probe's own. A probe goes
+// straight from the buffer into the record stream, for `function`; only a
+// line directive, which the reader works on further, is built as a record.
+bool KOVParser::scanProbeLines(FunctionSlot function) {
   if (!attributes_.empty()) return false;
   ScannedProbe scanned;
   const std::size_t length = scanProbeElement(lines_.buffered(), scanned);
   if (length == 0) return false;
-  probe_.kind = probeKindOf(scanned.type);
+  probe_.hasCount1 = scanned.hasCount1;
   probe_.nesting = scanned.nesting;
-  probe_.description.clear();
-  if (scanned.hasEvalNo) probe_.description.append(scanned.evalNo).append(": ");
-  if (!scanned.descriptionHasEntity) {
-    probe_.description.append(scanned.description);
-  } else {
-    unescapeXmlInto(decoded_, scanned.description);
-    probe_.description.append(decoded_);
-  }
-  probe_.counterLayout = counterLayoutOf(probe_.kind, scanned.hasCount1);
   probe_.line = scanned.line;
   probe_.listedLine = scanned.line;
   probe_.headerLine = 0;
   probe_.counters = {scanned.count1, scanned.count2};
   probe_.statementCount = scanned.statementCount;
+  std::string_view description = scanned.description;
+  if (scanned.descriptionHasEntity) {
+    unescapeXmlInto(decoded_, scanned.description);
+    description = decoded_;
+  }
+  const std::string_view evalNo = scanned.hasEvalNo ? scanned.evalNo : std::string_view();
+  const std::string_view separator = scanned.hasEvalNo ? ": " : "";
+  if (scanned.type == keywordOf(ProbeKind::LinedirInFunction)) {
+    probe_.typeKeyword.assign(scanned.type);
+    probe_.description.assign(evalNo).append(separator).append(description);
+    probeWritten_ = false;
+  } else {
+    const std::string_view pieces[3] = {evalNo, separator, description};
+    out_.addProbe(function, probe_, scanned.type, pieces);
+    probeWritten_ = true;
+  }
   // The views above are into the buffer: they are used up before it moves.
   lines_.consume(length);
   currentLine_ = tag::kProbe;
@@ -134,9 +142,10 @@ void KOVParser::readBodyElement() {
   }
 }
 
-void KOVParser::readProbeElement() {
+void KOVParser::readProbeElement(FunctionSlot function) {
   probeScanned_ = false;
-  if (onePassScan_ && scanProbeLines()) return;
+  probeWritten_ = false;
+  if (onePassScan_ && scanProbeLines(function)) return;
   const std::string_view line = readLine(LineMode::kElement);
   // Only the first line of a probe element lacks a ">"; every other line of
   // a body (its closing tags) is taken whole as its tag.

@@ -11,7 +11,7 @@ namespace {
 
 // Batches in flight between the threads: enough to even out the pace of the
 // two sides, few enough that memory does not depend on the reports' sizes.
-constexpr std::size_t kQueuedBatches = 16;
+constexpr std::size_t kQueuedBatches = 4;
 
 // One step of the stream between the threads: records, or how reading ended.
 struct Handoff {

@@ -129,6 +129,11 @@ TEST(ReportPipeline, TheFirstFailureInCommandLineOrderIsReported) {
       dir.write("type.xml", replaced(text, "type=\"return\"", "type=\"Return\""));
   const std::string cut = dir.write("cut.xml", text.substr(0, text.size() / 2));
   const std::string empty = dir.write("empty.xml", "");
+  // The model settles a probe's kind, the reader finds the cut further on:
+  // the probe's failure comes first, as it stands first in the report.
+  const std::string typed = replaced(text, "type=\"return\"", "type=\"Return\"");
+  const std::string typeThenCut =
+      dir.write("type-cut.xml", typed.substr(0, typed.find("type=\"Return\"") + 200));
   struct Case {
     std::vector<std::string> files;
     std::string diagnostic;
@@ -139,6 +144,7 @@ TEST(ReportPipeline, TheFirstFailureInCommandLineOrderIsReported) {
   const Case cases[] = {
       {{good, unknownType, cut}, "*** kovxmlmerge error 22 (2/1561): Unknown probe type."},
       {{good, cut, unknownType}, "*** kovxmlmerge error 12 (2/1218): Input is not KOV++ XML report: " + cut},
+      {{good, typeThenCut}, "*** kovxmlmerge error 22 (2/1561): Unknown probe type."},
       {{empty, good}, "*** kovxmlmerge error 13 (2/155): Input is an empty file: " + empty},
       {many, "*** kovxmlmerge error 22 (2/1561): Unknown probe type."},
   };
