@@ -10,8 +10,13 @@ alike and the ratios stay meaningful.
   harness.py --bin BUILD/kovxmlmerge --work /tmp/kovbench [--repeat 3]
              [--reference OLD/kovxmlmerge] [--quick]
 
+kovxmlmerge runs twice in each measurement: with the reading on a second
+thread (its default on a machine with two cores) and all on one thread
+(KOVXMLMERGE_THREADS=1).
+
 With --reference, every kovxmlmerge run is repeated with that binary and the
-outputs are compared byte for byte (the run time stamp masked).
+outputs of both modes are compared byte for byte with its outputs (the run
+time stamp masked).
 """
 
 import argparse
@@ -87,8 +92,12 @@ class Measure:
         return statistics.median(self.cpus)
 
 
-def merge_command(binary, inputs, out):
-    return [binary] + inputs + ["-p", os.path.join(out, "out.txt"), "-x", os.path.join(out, "out.xml")]
+def merge_command(binary, inputs, out, threads=None):
+    """The merge of the inputs; `threads` 1 or 2 sets KOVXMLMERGE_THREADS."""
+    command = [binary] + inputs + ["-p", os.path.join(out, "out.txt"), "-x", os.path.join(out, "out.xml")]
+    if threads is not None:
+        command = ["env", "KOVXMLMERGE_THREADS=%d" % threads] + command
+    return command
 
 
 STAMP = re.compile(rb"(Listing produced at   : |<report_generated>).*")
@@ -107,11 +116,14 @@ def check_reference(args, inputs, label):
     out = os.path.join(args.work, "out-check")
     os.makedirs(out, exist_ok=True)
     outputs = {}
-    for binary in (args.reference, args.bin):
-        run_once(merge_command(binary, inputs, out))
-        outputs[binary] = [masked(os.path.join(out, n)) for n in ("out.txt", "out.xml")]
-    if outputs[args.reference] != outputs[args.bin]:
-        raise SystemExit("OUTPUT DIFFERS from the reference: %s" % label)
+    for name, command in (("reference", merge_command(args.reference, inputs, out)),
+                          ("two threads", merge_command(args.bin, inputs, out, 2)),
+                          ("one thread", merge_command(args.bin, inputs, out, 1))):
+        run_once(command)
+        outputs[name] = [masked(os.path.join(out, n)) for n in ("out.txt", "out.xml")]
+    for name in ("two threads", "one thread"):
+        if outputs[name] != outputs["reference"]:
+            raise SystemExit("OUTPUT DIFFERS from the reference (%s): %s" % (name, label))
     print("outputs identical to the reference: %s" % label, file=sys.stderr, flush=True)
 
 
@@ -119,7 +131,8 @@ def side_by_side(args, inputs, with_tools=True):
     """Interleaved runs of kovxmlmerge, wc -l and xmllint on the same inputs."""
     out = os.path.join(args.work, "out")
     os.makedirs(out, exist_ok=True)
-    commands = {"kovxmlmerge": merge_command(args.bin, inputs, out)}
+    commands = {"kovxmlmerge": merge_command(args.bin, inputs, out, 2),
+                "kovxmlmerge, one thread": merge_command(args.bin, inputs, out, 1)}
     if with_tools and args.baseline:
         commands["kovxmlmerge before tuning"] = merge_command(args.baseline, inputs, out)
     if with_tools:
@@ -166,19 +179,21 @@ def throughput(args, main):
 
 def memory(args, main):
     print("\n## Memory (peak RSS of kovxmlmerge -p -x)\n")
-    print("| Input | Peak RSS MB | Input MB | RSS − one report MB | vs 1 run |")
-    print("|---|---:|---:|---:|---:|")
+    print("| Input | Threads | Peak RSS MB | Input MB | RSS − one report MB | vs 1 run |")
+    print("|---|---:|---:|---:|---:|---:|")
     for label, folder in (("one program", main), ("1 % of functions changed per run", args.changed_set)):
-        base = None
+        base = {}
         for count in (1, args.memory_runs):
             inputs = reports(folder, count)
             if count > 1:
                 check_reference(args, inputs, "%d reports, %s" % (count, label))
-            m = side_by_side(args, inputs, with_tools=False)["kovxmlmerge"]
-            base = base or m.rss
-            print("| %d run(s), %s | %.1f | %.0f | %.1f | %.3f |" % (
-                count, label, m.rss, megabytes(inputs), m.rss - megabytes(inputs[:1]),
-                m.rss / base))
+            measures = side_by_side(args, inputs, with_tools=False)
+            for threads, name in ((2, "kovxmlmerge"), (1, "kovxmlmerge, one thread")):
+                m = measures[name]
+                base.setdefault(threads, m.rss)
+                print("| %d run(s), %s | %d | %.1f | %.0f | %.1f | %.3f |" % (
+                    count, label, threads, m.rss, megabytes(inputs),
+                    m.rss - megabytes(inputs[:1]), m.rss / base[threads]))
     sys.stdout.flush()
 
 
@@ -194,7 +209,7 @@ CASES = [
 
 
 def scaling(args):
-    print("\n## Scaling cases (2 reports each; scale k multiplies the named size by k)\n")
+    print("\n## Scaling cases (2 reports each, one thread; scale k multiplies the named size by k)\n")
     print("Linear time shows as a time ratio near the scale ratio; a quadratic step as its square.\n")
     print("| Case (scale 1) | Scales | MB | Wall s | Time ratios | CPU ratios |")
     print("|---|---|---|---|---|---|")
@@ -208,7 +223,7 @@ def scaling(args):
                                "--changed-share", "0.05", "--seed", "7"])
             inputs = reports(folder)
             check_reference(args, inputs, "%s scale %d" % (case, scale))
-            m = side_by_side(args, inputs, with_tools=False)["kovxmlmerge"]
+            m = side_by_side(args, inputs, with_tools=False)["kovxmlmerge, one thread"]
             sizes.append("%.1f" % megabytes(inputs))
             times.append(m.median)
             cpus.append(max(m.cpu, 0.005))
