@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <locale>
 #include <map>
+#include <span>
 #include <sstream>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "model/coverage.h"
 #include "model/coverage_view.h"
 #include "writers/export_records.h"
+#include "writers/line_batch.h"
 #include "writers/xml_escape.h"
 
 namespace kov {
@@ -48,35 +50,45 @@ void rateAttributes(TextSink& out, const ExportTally& tally) {
   attribute(out, "branch-rate", coberturaRate(tally.branchesCovered, tally.branchesValid));
 }
 
-void writeLines(TextSink& out, int indent, const std::vector<ExportLine>& lines) {
+void writeLines(TextSink& out, int indent, std::span<const ExportLine> lines) {
+  static constexpr std::string_view kTabs = "\t\t\t\t\t\t\t\t";
+  const std::string_view tabs = kTabs.substr(0, static_cast<std::size_t>(indent + 1));
   line(out, indent, "<lines>");
+  LineBatch batch(out);
   for (const ExportLine& exported : lines) {
-    tabs(out, indent + 1);
-    out << "<line";
-    numberAttribute(out, "number", exported.number);
-    numberAttribute(out, "hits", exported.count);
+    batch.beginLine();
+    batch.put(tabs);
+    batch.put("<line number=\"");
+    batch.putNumber(exported.number);
+    batch.put("\" hits=\"");
+    batch.putNumber(exported.count);
     if (exported.branchesValid == 0) {
-      out << " branch=\"false\"/>";
+      batch.put("\"/>");  // branch="false" is the DTD's default
     } else {
-      out << " branch=\"true\" condition-coverage=\"";
-      out.putUnsigned(ter(exported.branchesCovered, exported.branchesValid)) << "% (";
-      out.putUnsigned(exported.branchesCovered) << '/';
-      out.putUnsigned(exported.branchesValid) << ")\"/>";
+      batch.put("\" branch=\"true\" condition-coverage=\"");
+      batch.putNumber(ter(exported.branchesCovered, exported.branchesValid));
+      batch.put("% (");
+      batch.putNumber(exported.branchesCovered);
+      batch.put("/");
+      batch.putNumber(exported.branchesValid);
+      batch.put(")\"/>");
     }
-    out.endLine();
+    batch.endLine();
   }
+  batch.flush();
   line(out, indent, "</lines>");
 }
 
-void writeMethod(TextSink& out, const ExportFunction& function) {
+void writeMethod(TextSink& out, const ExportRecord& record, const ExportFunction& function) {
+  const std::span<const ExportLine> lines = record.linesOf(function);
   tabs(out, 6);
   out << "<method";
   attribute(out, "name", function.name);
   attribute(out, "signature", function.parameters);
-  rateAttributes(out, ExportTally::of(function.lines));
+  rateAttributes(out, ExportTally::of(lines));
   out << " complexity=\"0\">";
   out.endLine();
-  writeLines(out, 7, function.lines);
+  writeLines(out, 7, lines);
   line(out, 6, "</method>");
 }
 
@@ -89,7 +101,7 @@ void writeClass(TextSink& out, const ExportRecord& record, const ExportTally& ta
   out << " complexity=\"0\">";
   out.endLine();
   line(out, 5, "<methods>");
-  for (const ExportFunction& function : record.functions) writeMethod(out, function);
+  for (const ExportFunction& function : record.functions) writeMethod(out, record, function);
   line(out, 5, "</methods>");
   writeLines(out, 5, record.lines);
   line(out, 4, "</class>");

@@ -74,67 +74,84 @@ std::uint32_t executionCount(const CoverageProbe& probe, Outcomes outcomes) {
   }
 }
 
-// The lines of a function or a record, collected probe by probe: each probe
-// that makes a line gives one piece, and the pieces of a line are merged once
-// all are in.
+// The lines of a record, collected probe by probe: each probe that makes a
+// line gives one piece, and the pieces of a line are merged once all are in.
+// A function's lines are those of the run of pieces its probes gave.
 class LineCollector {
  public:
   /// Adds the line and branches of a probe, if it makes a line.
   void addProbe(const CoverageProbe& probe, bool mcdcView) {
     const Outcomes outcomes = outcomesOf(probe.kind);
-    const McdcRows* rows = probe.mcdcRows();
-    const bool hasRows = outcomes == Outcomes::McdcRows && rows != nullptr && !rows->rows.empty();
-    if (probe.all == 0 && !hasRows) return;
-    Piece piece{probe.shownLine, executionCount(probe, outcomes), taken_.size(), 0};
+    if (probe.all == 0 && !hasMcdcRows(probe, outcomes)) return;
+    const std::size_t firstTaken = taken_.size();
     if (probe.countForView(mcdcView).all != 0) addTaken(probe, outcomes);
-    piece.takenCount = taken_.size() - piece.firstTaken;
-    pieces_.push_back(piece);
+    pieces_.push_back(Piece{probe.shownLine, executionCount(probe, outcomes),
+                            static_cast<std::uint32_t>(firstTaken),
+                            static_cast<std::uint32_t>(taken_.size() - firstTaken)});
   }
 
-  /// Adds every piece of another collector after this one's.
-  void append(const LineCollector& other) {
-    const std::size_t base = taken_.size();
-    taken_.insert(taken_.end(), other.taken_.begin(), other.taken_.end());
-    for (Piece piece : other.pieces_) {
-      piece.firstTaken += base;
-      pieces_.push_back(piece);
-    }
+  /// The number of pieces so far: where the next probe's piece will stand.
+  std::size_t size() const { return pieces_.size(); }
+
+  /// Forgets every piece, keeping the buffers.
+  void clear() {
+    pieces_.clear();
+    taken_.clear();
   }
 
-  /// The lines in line order; the branches too where `branches` is given.
-  /// Pieces of one line keep the order in which they were added.
-  std::vector<ExportLine> finish(std::vector<ExportBranch>* branches) {
-    std::stable_sort(pieces_.begin(), pieces_.end(),
-                     [](const Piece& a, const Piece& b) { return a.line < b.line; });
-    std::vector<ExportLine> lines;
-    for (std::size_t i = 0; i < pieces_.size();) {
-      ExportLine line;
-      line.number = pieces_[i].line;
-      std::uint32_t block = 0;
-      for (; i < pieces_.size() && pieces_[i].line == line.number; ++i) {
-        const Piece& piece = pieces_[i];
-        line.count = std::max(line.count, piece.count);
-        if (piece.takenCount == 0) continue;
-        for (std::size_t k = 0; k < piece.takenCount; ++k) {
-          const std::uint32_t taken = taken_[piece.firstTaken + k];
-          ++line.branchesValid;
-          if (taken > 0) ++line.branchesCovered;
-          if (branches) branches->push_back({block, static_cast<std::uint32_t>(k), taken});
-        }
-        ++block;
-      }
-      lines.push_back(line);
-    }
-    return lines;
+  /// Appends to `lines` the lines of the pieces [begin, end) in line order,
+  /// pieces of one line in the order they were added; to `branches`, where
+  /// given, their branches.
+  void appendLines(std::size_t begin, std::size_t end, std::vector<ExportLine>& lines,
+                   std::vector<ExportBranch>* branches) {
+    const auto first = pieces_.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto last = pieces_.begin() + static_cast<std::ptrdiff_t>(end);
+    // Reports list probes by line, so the pieces mostly need no sorting.
+    if (std::is_sorted(first, last, byLine)) return merge(first, last, lines, branches);
+    sorted_.assign(first, last);
+    std::stable_sort(sorted_.begin(), sorted_.end(), byLine);
+    merge(sorted_.begin(), sorted_.end(), lines, branches);
   }
 
  private:
   struct Piece {
     std::uint32_t line;
     std::uint32_t count;
-    std::size_t firstTaken;  // into taken_
-    std::size_t takenCount;  // its branches
+    std::uint32_t firstTaken;  // into taken_
+    std::uint32_t takenCount;  // its branches
   };
+  using Iterator = std::vector<Piece>::iterator;
+
+  static bool byLine(const Piece& a, const Piece& b) { return a.line < b.line; }
+
+  // Asked only of probes that count nothing of their own, so that the rows
+  // of other probes are not touched.
+  static bool hasMcdcRows(const CoverageProbe& probe, Outcomes outcomes) {
+    if (outcomes != Outcomes::McdcRows) return false;
+    const McdcRows* rows = probe.mcdcRows();
+    return rows != nullptr && !rows->rows.empty();
+  }
+
+  void merge(Iterator first, Iterator last, std::vector<ExportLine>& lines,
+             std::vector<ExportBranch>* branches) const {
+    while (first != last) {
+      ExportLine line;
+      line.number = first->line;
+      std::uint32_t block = 0;
+      for (; first != last && first->line == line.number; ++first) {
+        line.count = std::max(line.count, first->count);
+        if (first->takenCount == 0) continue;
+        for (std::uint32_t k = 0; k < first->takenCount; ++k) {
+          const std::uint32_t taken = taken_[first->firstTaken + k];
+          ++line.branchesValid;
+          if (taken > 0) ++line.branchesCovered;
+          if (branches) branches->push_back({block, k, taken});
+        }
+        ++block;
+      }
+      lines.push_back(line);
+    }
+  }
 
   void addTaken(const CoverageProbe& probe, Outcomes outcomes) {
     const auto& counters = probe.counters;
@@ -165,38 +182,29 @@ class LineCollector {
 
   std::vector<Piece> pieces_;
   std::vector<std::uint32_t> taken_;  // the taken counts of the branches, piece by piece
+  std::vector<Piece> sorted_;         // scratch for a run that is out of line order
 };
 
-// A record while the registry is walked.
-struct RecordDraft {
+// What makes up one record: found while the registry is walked, read when
+// the records are built.
+struct RecordSources {
   enum class Naming { None, ByStretch, ByFile };
-  ExportRecord record;
+  std::string shownName;
   Naming naming = Naming::None;
-  LineCollector lines;
+  const CoverageFile* file = nullptr;                // the chosen source or header file
+  std::vector<const CoverageFunction*> stretches;  // in registry order
 };
 
 class RecordCollector {
  public:
   RecordCollector(const ExportRoot& root, bool mcdcView) : root_(root), mcdcView_(mcdcView) {}
 
-  /// A chosen source or header file: its functions and their lines.
+  /// A chosen source or header file.
   void addFile(const CoverageFile& file) {
-    RecordDraft& draft = draftFor(file.name);
-    draft.record.shownName = root_.shownName(file.displayName);
-    draft.naming = RecordDraft::Naming::ByFile;
-    std::unordered_set<std::string> taken;
-    for (const auto& function : file.functions()) {
-      LineCollector own;
-      for (const auto& probe : function->probes()) own.addProbe(*probe, mcdcView_);
-      ExportFunction exported;
-      exported.name = uniqueFunctionName(nameOf(*function), function->definitionLine, taken);
-      exported.parameters = function->parameters;
-      exported.line = function->definitionLine;
-      exported.count = functionCount(*function);
-      exported.lines = own.finish(nullptr);
-      draft.lines.append(own);
-      draft.record.functions.push_back(std::move(exported));
-    }
+    RecordSources& sources = sourcesFor(file.name);
+    sources.shownName = root_.shownName(file.displayName);
+    sources.naming = RecordSources::Naming::ByFile;
+    sources.file = &file;
   }
 
   /// A line-directive file: its stretch's lines join the record of the file
@@ -206,30 +214,89 @@ class RecordCollector {
     if (stretch == nullptr || stretch->originFile == nullptr) return;
     const CoverageFile& origin = *stretch->originFile;
     if (!origin.chosen || origin.fileType == kLineDirectiveFile) return;
-    RecordDraft& draft = draftFor(fileKeyOf(file.displayName));
-    if (draft.naming == RecordDraft::Naming::None) {
-      draft.record.shownName = root_.shownName(file.displayName);
-      draft.naming = RecordDraft::Naming::ByStretch;
+    RecordSources& sources = sourcesFor(fileKeyOf(file.displayName));
+    if (sources.naming == RecordSources::Naming::None) {
+      sources.shownName = root_.shownName(file.displayName);
+      sources.naming = RecordSources::Naming::ByStretch;
     }
-    for (const auto& probe : stretch->probes()) draft.lines.addProbe(*probe, mcdcView_);
+    sources.stretches.push_back(stretch);
   }
 
-  /// The finished records, by key.
+  /// The records, by key. One collector serves them all, one after the
+  /// other, so that its buffers are allocated once for the run.
   std::vector<ExportRecord> finish() {
     std::vector<ExportRecord> records;
-    records.reserve(drafts_.size());
-    for (auto& [key, draft] : drafts_) {
-      draft.record.lines = draft.lines.finish(&draft.record.branches);
-      records.push_back(std::move(draft.record));
+    records.reserve(sources_.size());
+    for (auto& [key, sources] : sources_) {
+      ExportRecord record;
+      record.key = key;
+      record.shownName = std::move(sources.shownName);
+      if (!sources.stretches.empty() || !addConsecutiveFunctions(*sources.file, record)) {
+        addAllProbes(sources, record);
+      }
+      records.push_back(std::move(record));
     }
     return records;
   }
 
  private:
-  RecordDraft& draftFor(std::string key) {
-    auto [entry, inserted] = drafts_.try_emplace(std::move(key));
-    if (inserted) entry->second.record.key = entry->first;
-    return entry->second;
+  RecordSources& sourcesFor(std::string key) { return sources_[std::move(key)]; }
+
+  // The usual file: its functions follow each other, each with lines of its
+  // own, so the record's lines are theirs one after the other, merged one
+  // function at a time. False where two functions share a line or come out
+  // of line order; the record is then left empty for addAllProbes.
+  bool addConsecutiveFunctions(const CoverageFile& file, ExportRecord& record) {
+    std::unordered_set<std::string> taken;
+    taken.reserve(file.functions().size());
+    record.functions.reserve(file.functions().size());
+    for (const auto& function : file.functions()) {
+      lines_.clear();
+      for (const auto& probe : function->probes()) lines_.addProbe(*probe, mcdcView_);
+      const std::size_t begin = record.lines.size();
+      lines_.appendLines(0, lines_.size(), record.lines, &record.branches);
+      if (begin != 0 && begin != record.lines.size() &&
+          record.lines[begin - 1].number >= record.lines[begin].number) {
+        record.functions.clear();
+        record.lines.clear();
+        record.branches.clear();
+        return false;
+      }
+      record.functions.push_back(describe(*function, begin, record.lines.size() - begin, taken));
+    }
+    return true;
+  }
+
+  // Any record: every probe of its file and its stretches, merged at once.
+  void addAllProbes(const RecordSources& sources, ExportRecord& record) {
+    lines_.clear();
+    if (sources.file) {
+      std::unordered_set<std::string> taken;
+      for (const auto& function : sources.file->functions()) {
+        const std::size_t begin = lines_.size();
+        for (const auto& probe : function->probes()) lines_.addProbe(*probe, mcdcView_);
+        const std::size_t firstLine = record.functionLines.size();
+        lines_.appendLines(begin, lines_.size(), record.functionLines, nullptr);
+        record.functions.push_back(
+            describe(*function, firstLine, record.functionLines.size() - firstLine, taken));
+      }
+    }
+    for (const CoverageFunction* stretch : sources.stretches) {
+      for (const auto& probe : stretch->probes()) lines_.addProbe(*probe, mcdcView_);
+    }
+    lines_.appendLines(0, lines_.size(), record.lines, &record.branches);
+  }
+
+  static ExportFunction describe(const CoverageFunction& function, std::size_t firstLine,
+                                 std::size_t lineCount, std::unordered_set<std::string>& taken) {
+    ExportFunction exported;
+    exported.name = uniqueFunctionName(nameOf(function), function.definitionLine, taken);
+    exported.parameters = function.parameters;
+    exported.line = function.definitionLine;
+    exported.count = functionCount(function);
+    exported.firstLine = firstLine;
+    exported.lineCount = lineCount;
+    return exported;
   }
 
   // Name and parameters keep overloads apart. lcov needs a name that is
@@ -248,7 +315,8 @@ class RecordCollector {
 
   const ExportRoot& root_;
   const bool mcdcView_;
-  std::map<std::string, RecordDraft, std::less<>> drafts_;  // by file key, as the listing
+  std::map<std::string, RecordSources, std::less<>> sources_;  // by file key, as the listing
+  LineCollector lines_;
 };
 
 }  // namespace
@@ -267,7 +335,7 @@ void ExportTally::add(const ExportTally& other) {
   branchesValid += other.branchesValid;
 }
 
-ExportTally ExportTally::of(const std::vector<ExportLine>& lines) {
+ExportTally ExportTally::of(std::span<const ExportLine> lines) {
   ExportTally tally;
   for (const ExportLine& line : lines) tally.add(line);
   return tally;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -41,16 +42,17 @@ struct ExportTally {
   /// Adds another tally.
   void add(const ExportTally& other);
   /// The tally of a list of lines.
-  static ExportTally of(const std::vector<ExportLine>& lines);
+  static ExportTally of(std::span<const ExportLine> lines);
 };
 
 /// One function of a record's file.
 struct ExportFunction {
-  std::string name;        // name and parameters, made unique in the record where needed
-  std::string parameters;  // as the report gives them
-  std::uint32_t line = 0;  // the definition line
-  std::uint32_t count = 0;  // the first counter of its `function` probe; 0 without one
-  std::vector<ExportLine> lines;  // the lines of its own probes, in line order
+  std::string name;             // name and parameters, made unique in the record where needed
+  std::string_view parameters;  // as the report gives them (the model's text)
+  std::uint32_t line = 0;       // the definition line
+  std::uint32_t count = 0;      // the first counter of its `function` probe; 0 without one
+  std::size_t firstLine = 0;    // where its lines begin in its record's function lines
+  std::size_t lineCount = 0;
 };
 
 /// One file as the exports show it: a chosen source or header file together
@@ -63,6 +65,16 @@ struct ExportRecord {
   /// The branches of all lines, in line order: those of lines[i] follow those
   /// of lines[0..i-1], lines[i].branchesValid of them.
   std::vector<ExportBranch> branches;
+  /// The lines of the functions' own probes, function after function. Empty
+  /// where they are `lines` itself: where the functions follow each other
+  /// without sharing a line and no stretch joins the file, as is usual.
+  std::vector<ExportLine> functionLines;
+
+  /// The lines of a function's own probes, in line order.
+  std::span<const ExportLine> linesOf(const ExportFunction& function) const {
+    const std::vector<ExportLine>& all = functionLines.empty() ? lines : functionLines;
+    return std::span<const ExportLine>(all).subspan(function.firstLine, function.lineCount);
+  }
 };
 
 /// Everything both exports write.
@@ -71,8 +83,8 @@ struct ExportRecords {
   std::vector<ExportRecord> records;
 };
 
-/// The records of a processed coverage set. `root` is the -root argument
-/// (empty where none was given).
+/// The records of a processed coverage set, which must outlive them. `root`
+/// is the -root argument (empty where none was given).
 ExportRecords collectExportRecords(const Coverage& coverage, std::string_view root);
 
 /// The name that makes `name` unique among `taken`, the lcov forms of the

@@ -6,6 +6,7 @@
 #include "base/text_sink.h"
 #include "writers/export_names.h"
 #include "writers/export_records.h"
+#include "writers/line_batch.h"
 
 namespace kov {
 namespace {
@@ -40,29 +41,41 @@ void writeFunctions(const ExportRecord& record, TextSink& out) {
 void writeBranches(const ExportRecord& record, TextSink& out) {
   std::uint64_t hit = 0;
   std::size_t next = 0;
+  LineBatch batch(out);
   for (const ExportLine& line : record.lines) {
     for (std::uint32_t i = 0; i < line.branchesValid; ++i) {
       const ExportBranch& branch = record.branches[next++];
-      out << "BRDA:";
-      out.putUnsigned(line.number) << ',';
-      out.putUnsigned(branch.block) << ',';
-      out.putUnsigned(branch.branch) << ',';
-      out.putUnsigned(branch.taken).endLine();  // a number, 0 too: never "-"
+      batch.beginLine();
+      batch.put("BRDA:");
+      batch.putNumber(line.number);
+      batch.put(",");
+      batch.putNumber(branch.block);
+      batch.put(",");
+      batch.putNumber(branch.branch);
+      batch.put(",");
+      batch.putNumber(branch.taken);  // a number, 0 too: never "-"
+      batch.endLine();
       if (branch.taken > 0) ++hit;
     }
   }
+  batch.flush();
   putCountLine(out, "BRF:", record.branches.size());
   putCountLine(out, "BRH:", hit);
 }
 
 void writeLines(const ExportRecord& record, TextSink& out) {
   std::uint64_t hit = 0;
+  LineBatch batch(out);
   for (const ExportLine& line : record.lines) {
-    out << "DA:";
-    out.putUnsigned(line.number) << ',';
-    out.putUnsigned(line.count).endLine();
+    batch.beginLine();
+    batch.put("DA:");
+    batch.putNumber(line.number);
+    batch.put(",");
+    batch.putNumber(line.count);
+    batch.endLine();
     if (line.count > 0) ++hit;
   }
+  batch.flush();
   putCountLine(out, "LF:", record.lines.size());
   putCountLine(out, "LH:", hit);
 }

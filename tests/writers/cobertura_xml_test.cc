@@ -70,12 +70,11 @@ TEST(CoberturaXmlTest, WholeDocument) {
   coverage.runTimeStamp = "garbage";  // no time stamp: 0
   ExportRecords records;
   records.source = "C:\\src\\";
-  ExportRecord ab{"a\\b.c", "a/b.c", {}, {line(1, 1), line(2, 0, 2, 1)}, {}};
-  ab.functions.push_back(ExportFunction{"f(int x, A<B> &y)", "(int x, A<B> &y)", 1, 1,
-                                        {line(1, 1), line(2, 0, 2, 1)}});
-  ExportRecord abc{"a\\b\\c.c", "a/b/c.c", {}, {line(4, 0)}, {}};
-  ExportRecord ac{"a\\c.c", "a/c.c", {}, {line(7, 3, 4, 3)}, {}};
-  ExportRecord top{"top\"s.c", "top\"s\x01.c", {}, {}, {}};
+  ExportRecord ab{"a\\b.c", "a/b.c", {}, {line(1, 1), line(2, 0, 2, 1)}, {}, {}};
+  ab.functions.push_back(ExportFunction{"f(int x, A<B> &y)", "(int x, A<B> &y)", 1, 1, 0, 2});
+  ExportRecord abc{"a\\b\\c.c", "a/b/c.c", {}, {line(4, 0)}, {}, {}};
+  ExportRecord ac{"a\\c.c", "a/c.c", {}, {line(7, 3, 4, 3)}, {}, {}};
+  ExportRecord top{"top\"s.c", "top\"s\x01.c", {}, {}, {}, {}};
   records.records = {ab, abc, ac, top};
 
   StringSink sink;
@@ -93,13 +92,13 @@ TEST(CoberturaXmlTest, WholeDocument) {
 					<methods>
 						<method name="f(int x, A&lt;B&gt; &amp;y)" signature="(int x, A&lt;B&gt; &amp;y)" line-rate="0.5" branch-rate="0.5" complexity="0">
 							<lines>
-								<line number="1" hits="1" branch="false"/>
+								<line number="1" hits="1"/>
 								<line number="2" hits="0" branch="true" condition-coverage="50% (1/2)"/>
 							</lines>
 						</method>
 					</methods>
 					<lines>
-						<line number="1" hits="1" branch="false"/>
+						<line number="1" hits="1"/>
 						<line number="2" hits="0" branch="true" condition-coverage="50% (1/2)"/>
 					</lines>
 				</class>
@@ -118,7 +117,7 @@ TEST(CoberturaXmlTest, WholeDocument) {
 					<methods>
 					</methods>
 					<lines>
-						<line number="4" hits="0" branch="false"/>
+						<line number="4" hits="0"/>
 					</lines>
 				</class>
 			</classes>

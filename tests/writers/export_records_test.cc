@@ -139,7 +139,7 @@ TEST_P(ExportRecordsKindTest, LinesAndBranches) {
   EXPECT_EQ(linesOf(record), c.lines);
   // A function's own lines are its record's lines where it is alone.
   ASSERT_EQ(record.functions.size(), 1u);
-  const ExportTally own = ExportTally::of(record.functions[0].lines);
+  const ExportTally own = ExportTally::of(record.linesOf(record.functions[0]));
   const ExportTally all = ExportTally::of(record.lines);
   EXPECT_EQ(own.linesValid, all.linesValid);
   EXPECT_EQ(own.branchesValid, all.branchesValid);
@@ -163,7 +163,7 @@ TEST(ExportRecordsTest, FunctionsByNameAndParametersWithTheirCount) {
   std::vector<std::string> functions;
   for (const ExportFunction& f : exported.records[0].functions) {
     functions.push_back(f.name + " @" + std::to_string(f.line) + " x" + std::to_string(f.count) +
-                        " sig=" + f.parameters);
+                        " sig=" + std::string(f.parameters));
   }
   EXPECT_EQ(functions, (std::vector<std::string>{
                            "f(int a, int b) @3 x7 sig=(int a, int b)",
@@ -172,6 +172,58 @@ TEST(ExportRecordsTest, FunctionsByNameAndParametersWithTheirCount) {
                            "g @12 x0 sig=",
                            "? @20 x2 sig=",
                        }));
+}
+
+// Functions mostly follow each other line by line; where one shares a line
+// with the next, or its lines come after those of a later one, the record's
+// lines are merged from all its probes, while each function keeps its own.
+TEST(ExportRecordsTest, FunctionsThatShareOrInterleaveLines) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint32_t> gLines;  // lines of g's probes (f has 5 and 6)
+    std::string record;
+    std::string g;
+  } cases[] = {
+      {"OneAfterTheOther", {7, 8}, "5:1 6:3[2,1] 7:4 8:9[9,0]", "7:4 8:9[9,0]"},
+      {"SharedLine", {6, 8}, "5:1 6:4[2,1] 8:9[9,0]", "6:4 8:9[9,0]"},
+      {"BeforeTheFirst", {2, 3}, "2:4 3:9[9,0] 5:1 6:3[2,1]", "2:4 3:9[9,0]"},
+  };
+  for (const Case& c : cases) {
+    auto coverage = emptyCoverage(kViewAsInstrumented);
+    CoverageFile* file = addSource(*coverage, "a.c", "a.c");
+    addFunction(*file, "f", 5, "()",
+                {probeRecord(K::Function, 5, 0, "f", 1), probeRecord(K::If, 6, 1, "i", 2, 1)});
+    addFunction(*file, "g", 9, "()",
+                {probeRecord(K::Function, c.gLines[0], 0, "g", 4),
+                 probeRecord(K::While, c.gLines[1], 1, "w", 9, 0)});
+    coverage->process(kStamp);
+
+    const ExportRecords exported = collectExportRecords(*coverage, "");
+    ASSERT_EQ(exported.records.size(), 1u);
+    const ExportRecord& record = exported.records[0];
+    EXPECT_EQ(linesOf(record), c.record) << c.name;
+    ASSERT_EQ(record.functions.size(), 2u);
+    // The functions' own lines, branches as valid/covered.
+    auto own = [&](const ExportFunction& f) {
+      std::string text;
+      for (const ExportLine& line : record.linesOf(f)) {
+        if (!text.empty()) text += ' ';
+        text += std::to_string(line.number) + ':' + std::to_string(line.count);
+        if (line.branchesValid) {
+          text += '[' + std::to_string(line.branchesCovered) + '/' +
+                  std::to_string(line.branchesValid) + ']';
+        }
+      }
+      return text;
+    };
+    EXPECT_EQ(own(record.functions[0]), "5:1 6:3[2/2]") << c.name;
+    std::string g = c.g;  // taken counts as covered/valid
+    for (const auto& [from, to] : {std::pair<const char*, const char*>{"[2,1]", "[2/2]"},
+                                   {"[9,0]", "[1/2]"}}) {
+      for (std::size_t at; (at = g.find(from)) != std::string::npos;) g.replace(at, 5, to);
+    }
+    EXPECT_EQ(own(record.functions[1]), g) << c.name;
+  }
 }
 
 TEST(ExportRecordsTest, UniqueFunctionNames) {
