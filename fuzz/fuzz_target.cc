@@ -1,6 +1,7 @@
 // The fuzz target: arbitrary bytes go through a whole run, as one or two
-// input reports and optionally an options file, with both writers writing
-// into sinks that only count the bytes. Every input must end either in a completed run or in one
+// input reports and optionally an options file, with all four writers (listing,
+// summary XML, Cobertura and lcov exports) writing into sinks that only count
+// the bytes. Every input must end either in a completed run or in one
 // numbered diagnostic; anything else (a crash, a sanitizer report, another
 // exception, an internal-error diagnostic, a leaked descriptor) is a finding.
 //
@@ -9,8 +10,8 @@
 //   two parts     the reports a.xml, b.xml   command line: a.xml b.xml -p - -x -
 //   three parts   a.xml, b.xml, and the options file opts.txt
 //                                            command line: @opts.txt
-// The command line is parsed like a real one; whatever outputs it names, both
-// writers run.
+// The command line is parsed like a real one; whatever outputs it names, every
+// writer runs.
 // Further markers stay part of the options file. The files live in a private
 // folder in /dev/shm (or /tmp) for the time of one input; the folder goes at
 // the end of the process.
@@ -32,6 +33,9 @@
 #include "fuzz_files.h"
 #include "model/coverage.h"
 #include "reader/report_pipeline.h"
+#include "writers/cobertura_xml.h"
+#include "writers/export_records.h"
+#include "writers/lcov_tracefile.h"
 #include "writers/profile_listing.h"
 #include "writers/summary_xml.h"
 
@@ -59,7 +63,7 @@ class CountingSink : public kov::TextSink {
   std::size_t written_ = 0;
 };
 
-// The run driver's stages, with both outputs written into counting sinks.
+// The run driver's stages, with every output written into a counting sink.
 void runStages(const std::vector<std::string>& arguments) {
   std::ostringstream usage;
   const std::optional<kov::RunOptions> options = kov::parseCommandLine(arguments, usage);
@@ -78,6 +82,13 @@ void runStages(const std::vector<std::string>& arguments) {
   CountingSink summary;
   kov::writeSummaryXml(coverage, summary);
   summary.flush();
+  const kov::ExportRecords records = kov::collectExportRecords(coverage, options->exportRoot);
+  CountingSink cobertura;
+  kov::writeCoberturaXml(coverage, records, cobertura);
+  cobertura.flush();
+  CountingSink lcov;
+  kov::writeLcovTracefile(records, lcov);
+  lcov.flush();
 }
 
 }  // namespace

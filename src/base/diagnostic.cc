@@ -6,7 +6,7 @@ namespace kov {
 namespace {
 
 // Addressed by code; code 1 is the first entry.
-constexpr std::array<std::string_view, 24> kMessages = {
+constexpr std::array<std::string_view, 30> kMessages = {
     "Option @ requires argument without space.",
     "Option -p requires argument.",
     "Option -x requires argument.",
@@ -31,6 +31,12 @@ constexpr std::array<std::string_view, 24> kMessages = {
     "Unknown probe type.",
     "Input line too long.",
     "Output file can not be written: %s",
+    "Option -cobertura requires argument.",
+    "Option -lcov requires argument.",
+    "Option -root requires argument.",
+    "Option -min-ter requires argument.",
+    "Option -min-ter requires a decimal number from 0 to 100: %s",
+    "Overall TER %s is below the minimum %s.",
 };
 
 // Replaces the "%s" marks of a message by the argument texts, in order, the
@@ -129,6 +135,15 @@ void raise(const RaisePoint& point, std::string_view text) {
   Diagnostic& record = Diagnostic::record();
   throw DiagnosticError(
       record.setOrigin(point.origin).setCode(point.code).addText(text).compose(point.location));
+}
+
+std::string composeLine(const RaisePoint& point, std::string_view text1, std::string_view text2) {
+  Diagnostic& record = Diagnostic::record();
+  return record.setOrigin(point.origin)
+      .setCode(point.code)
+      .addText(text1)
+      .addText(text2)
+      .compose(point.location);
 }
 
 }  // namespace kov

@@ -27,7 +27,7 @@ class Diagnostic {
 
   /// Sets the number of the raising subsystem.
   Diagnostic& setOrigin(std::uint32_t origin);
-  /// Sets the message number (1 to 24).
+  /// Sets the message number (1 to 30).
   Diagnostic& setCode(std::uint32_t code);
   /// Adds an argument text; nullptr is an absent text. A third text or an
   /// absent one is misuse and raises code 20 instead.
@@ -63,6 +63,9 @@ struct RaisePoint {
 [[noreturn]] void raise(const RaisePoint& point);
 /// The same with the argument text of the message's "%s".
 [[noreturn]] void raise(const RaisePoint& point, std::string_view text);
+/// The line of a raising point whose message takes two argument texts, for a
+/// diagnostic that is printed without ending the run.
+std::string composeLine(const RaisePoint& point, std::string_view text1, std::string_view text2);
 
 /// Every raising point of the program.
 namespace diag {
@@ -96,6 +99,12 @@ inline constexpr RaisePoint kOutputMissing{21, 1, 365};
 inline constexpr RaisePoint kUnknownProbeType{22, 2, 1561};
 inline constexpr RaisePoint kLineTooLong{23, 2, 1262};
 inline constexpr RaisePoint kOutputNotWritten{24, 1, 440};
+inline constexpr RaisePoint kCoberturaWithoutName{25, 1, 252};
+inline constexpr RaisePoint kLcovWithoutName{26, 1, 258};
+inline constexpr RaisePoint kRootWithoutName{27, 1, 264};
+inline constexpr RaisePoint kMinimumTerWithoutValue{28, 1, 270};
+inline constexpr RaisePoint kMinimumTerNotDecimal{29, 1, 273};
+inline constexpr RaisePoint kTerBelowMinimum{30, 1, 452};
 }  // namespace diag
 
 }  // namespace kov

@@ -140,6 +140,19 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     } else if (argument == "-nf") {
       if (!hasNext) raise(diag::kUnchosenWithoutNames);
       splitFileList(list[++i], options.unchosenFiles);
+    } else if (argument == "-cobertura") {
+      if (!hasNext) raise(diag::kCoberturaWithoutName);
+      options.coberturaFileName = list[++i];
+    } else if (argument == "-lcov") {
+      if (!hasNext) raise(diag::kLcovWithoutName);
+      options.lcovFileName = list[++i];
+    } else if (argument == "-root") {
+      if (!hasNext) raise(diag::kRootWithoutName);
+      options.exportRoot = list[++i];
+    } else if (argument == "-min-ter") {
+      if (!hasNext) raise(diag::kMinimumTerWithoutValue);
+      options.minimumTer = parseTerMinimum(list[++i]);
+      if (!options.minimumTer) raise(diag::kMinimumTerNotDecimal, list[i]);
     } else if (argument == "-h") {
       printUsage(usageOut);
       return std::nullopt;
@@ -152,7 +165,10 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     }
   }
   if (options.inputFiles.empty()) raise(diag::kNoInput);
-  if (options.profileFileName.empty() && options.xmlFileName.empty()) raise(diag::kOutputMissing);
+  if (options.profileFileName.empty() && options.xmlFileName.empty() &&
+      options.coberturaFileName.empty() && options.lcovFileName.empty()) {
+    raise(diag::kOutputMissing);
+  }
   return options;
 }
 

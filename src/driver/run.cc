@@ -13,6 +13,9 @@
 #include "driver/usage.h"
 #include "model/coverage.h"
 #include "reader/report_pipeline.h"
+#include "writers/cobertura_xml.h"
+#include "writers/export_records.h"
+#include "writers/lcov_tracefile.h"
 #include "writers/profile_listing.h"
 #include "writers/summary_xml.h"
 
@@ -42,6 +45,29 @@ void printDiagnostic(const char* line) {
   std::cerr.clear();  // a failure to print the message changes nothing
 }
 
+// Both exports show the same records, so they are computed once.
+void writeExports(const RunOptions& options, const Coverage& coverage) {
+  if (options.coberturaFileName.empty() && options.lcovFileName.empty()) return;
+  const ExportRecords records = collectExportRecords(coverage, options.exportRoot);
+  if (!options.coberturaFileName.empty()) {
+    writeOutput(options.coberturaFileName,
+                [&](TextSink& sink) { writeCoberturaXml(coverage, records, sink); });
+  }
+  if (!options.lcovFileName.empty()) {
+    writeOutput(options.lcovFileName, [&](TextSink& sink) { writeLcovTracefile(records, sink); });
+  }
+}
+
+// The -min-ter gate, checked once every output is written: a CI job fails on
+// the status while its dashboards still get the outputs.
+bool passesGate(const RunOptions& options, const Coverage& coverage) {
+  if (!options.minimumTer || !isBelow(coverage.terValue, *options.minimumTer)) return true;
+  printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
+                              options.minimumTer->text)
+                      .c_str());
+  return false;
+}
+
 int runStages(const std::vector<std::string>& arguments) {
   std::optional<RunOptions> options = parseCommandLine(arguments, std::cout);
   if (!options) return 1;
@@ -64,7 +90,8 @@ int runStages(const std::vector<std::string>& arguments) {
   if (!options->xmlFileName.empty()) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
-  return 0;
+  writeExports(*options, coverage);
+  return passesGate(*options, coverage) ? 0 : 3;
 }
 
 }  // namespace

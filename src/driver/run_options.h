@@ -1,8 +1,11 @@
 // What the command line asks for.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "driver/ter_gate.h"
 
 namespace kov {
 
@@ -14,6 +17,10 @@ struct RunOptions {
   std::vector<std::string> chosenFiles;   // all -f names
   std::vector<std::string> unchosenFiles; // all -nf names
   bool noDriveLetter = false;             // -ndl
+  std::string coberturaFileName;          // -cobertura; empty when not given
+  std::string lcovFileName;               // -lcov; empty when not given
+  std::string exportRoot;                 // -root; empty when not given
+  std::optional<TerMinimum> minimumTer;   // -min-ter
 };
 
 }  // namespace kov

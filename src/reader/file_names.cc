@@ -1,5 +1,7 @@
 #include "reader/file_names.h"
 
+#include "base/file_key.h"
+
 namespace kov {
 namespace {
 
@@ -15,18 +17,7 @@ std::string displayName(std::string_view name, bool noDriveLetter) {
 }
 
 std::string fileKey(std::string_view name, bool noDriveLetter) {
-  const std::string_view shown = withoutDriveLetter(name, noDriveLetter);
-  std::string key;
-  key.reserve(shown.size());
-  for (char c : shown) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c == '/') c = '\\';
-    // Keeping only the last backslash of a run gives the same text as
-    // removing the first of two adjacent ones until none are left.
-    if (c == '\\' && !key.empty() && key.back() == '\\') continue;
-    key.push_back(c);
-  }
-  return key;
+  return fileKeyOf(withoutDriveLetter(name, noDriveLetter));
 }
 
 bool matchPattern(std::string_view pattern, std::string_view text) {

@@ -22,6 +22,12 @@ TEST(DiagnosticTest, ComposesThePrintedLine) {
             "*** kovxmlmerge error 24 (1/440): Output file can not be written: nodir/out.txt");
 }
 
+TEST(DiagnosticTest, ComposesALineWithTwoArgumentsWithoutThrowing) {
+  EXPECT_EQ(composeLine(diag::kTerBelowMinimum, "87", "87.5"),
+            "*** kovxmlmerge error 30 (1/452): Overall TER 87 is below the minimum 87.5.");
+  EXPECT_EQ(raised(diag::kNoInput), "*** kovxmlmerge error 10 (1/359): No input XML file.");
+}
+
 TEST(DiagnosticTest, ArgumentsDoNotCarryIntoTheNextDiagnostic) {
   raised(diag::kUnknownOption, "-q");
   EXPECT_EQ(raised(diag::kOutputMissing), "*** kovxmlmerge error 21 (1/365): Output option missing.");

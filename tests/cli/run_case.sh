@@ -16,6 +16,14 @@
 # The shared reports of tests/cli/reports are copied to reports/ first. After
 # the run, the scratch folder must hold nothing but what was there before and
 # the expected output files (no stray or temporary files).
+#
+# Output files are also read by the programs that consume them: every *.xml
+# with xmllint; a Cobertura document (an XML file whose DOCTYPE is coverage)
+# is validated against formats/coverage-04.dtd; every lcov tracefile (*.info)
+# must pass `lcov --summary` without a warning and render with
+# `genhtml --no-source`; and where a case writes one of each, their line,
+# function and branch totals must agree. KOV_REQUIRE_XMLLINT=1 and
+# KOV_REQUIRE_LCOV=1 (set in CI) turn a missing program into a failure.
 set -u
 binary=$(realpath "$1")
 case_dir=$(realpath "$2")
@@ -34,7 +42,8 @@ before=$(find . -mindepth 1 | sort)
 
 mask() {
   sed -E -e 's/^(Listing produced at   : ).{24}$/\1<run time stamp>/' \
-         -e 's#^(\t\t<report_generated>).{24}(</report_generated>)$#\1<run time stamp>\2#' "$1"
+         -e 's#^(\t\t<report_generated>).{24}(</report_generated>)$#\1<run time stamp>\2#' \
+         -e 's/^(<coverage .* timestamp=")[0-9]+(">)$/\1<run time stamp>\2/' "$1"
 }
 
 args=$(cat "$case_dir/cmd")
@@ -100,6 +109,79 @@ while IFS= read -r f; do
       fi ;;
   esac
 done <<<"$wanted_files"
+
+# The consumers of the CI exports.
+formats=$here/formats
+have() {  # have PROGRAM REQUIRED_SWITCH
+  command -v "$1" >/dev/null 2>&1 && return 0
+  [ -n "$2" ] && fail "$1 is missing"
+  return 1
+}
+xmllint_cobertura() {  # xmllint ARGS... with the DTD's URL resolved to the local copy
+  XML_CATALOG_FILES=$formats/catalog.xml xmllint --nonet "$@"
+}
+cobertura_files=()
+tracefiles=()
+while IFS= read -r f; do
+  [ -n "$f" ] && [ -f "$f" ] || continue
+  case "$f" in
+    *.info) tracefiles+=("$f") ;;
+    *.xml) sed -n 2p "$f" | grep -q '^<!DOCTYPE coverage ' && cobertura_files+=("$f") ;;
+  esac
+done <<<"$wanted_files"
+
+for f in "${cobertura_files[@]}"; do
+  have xmllint "${KOV_REQUIRE_XMLLINT:-}" || break
+  if ! out=$(xmllint_cobertura --noout --dtdvalid "$formats/coverage-04.dtd" "$f" 2>&1) ||
+     [ -n "$out" ]; then
+    fail "output $f is not a valid Cobertura document"
+    echo "$out" | head -n 20
+  fi
+done
+
+# "H F" of one kind in the output of lcov --summary ("no data found" is 0 0).
+lcov_totals() {  # lcov_totals SUMMARY KIND
+  local row counts='\(([0-9]+) of ([0-9]+) '
+  row=$(grep -E "^ *$2\.+: " <<<"$1")
+  if [[ $row =~ $counts ]]; then
+    echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]}"
+  else
+    echo "0 0"
+  fi
+}
+lcov_summary=""
+for f in "${tracefiles[@]}"; do
+  have lcov "${KOV_REQUIRE_LCOV:-}" || break
+  # A run without records writes an empty tracefile, which lcov refuses to read.
+  [ -s "$f" ] || continue
+  if ! lcov_summary=$(lcov --summary "$f" --rc lcov_branch_coverage=1 2>&1) ||
+     grep -qi 'warning' <<<"$lcov_summary"; then
+    fail "lcov --summary does not accept $f"
+    echo "$lcov_summary" | head -n 20
+  fi
+  html=$(mktemp -d)
+  if ! out=$(genhtml --no-source --branch-coverage --quiet -o "$html" "$f" 2>&1) ||
+     grep -qi 'warning' <<<"$out"; then
+    fail "genhtml does not render $f"
+    echo "$out" | head -n 20
+  fi
+  rm -rf "$html"
+done
+
+# The same numbers in both exports of one run.
+if [ ${#cobertura_files[@]} = 1 ] && [ ${#tracefiles[@]} = 1 ] && [ -n "$lcov_summary" ]; then
+  cob=${cobertura_files[0]}
+  xpath() { xmllint_cobertura --xpath "$1" "$cob" 2>/dev/null; }
+  # A dashboard counts a method as covered where any of its lines ran.
+  cob_lines="$(xpath 'string(/coverage/@lines-covered)') $(xpath 'string(/coverage/@lines-valid)')"
+  cob_functions="$(xpath 'count(//method[lines/line[@hits!="0"]])') $(xpath 'count(//method)')"
+  cob_branches="$(xpath 'string(/coverage/@branches-covered)') $(xpath 'string(/coverage/@branches-valid)')"
+  for kind in lines functions branches; do
+    var=cob_$kind
+    got=$(lcov_totals "$lcov_summary" "$kind")
+    [ "$got" = "${!var}" ] || fail "$kind: lcov counts $got (hit, found), Cobertura ${!var}"
+  done
+fi
 
 # Nothing else may have appeared: no unexpected output, no temporary file.
 expected_after=$(printf '%s\n%s\n' "$before" "$(while IFS= read -r f; do

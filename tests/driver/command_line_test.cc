@@ -68,6 +68,47 @@ TEST_F(CommandLineTest, EmptyNameAfterOptionCountsAsNotGiven) {
   EXPECT_EQ(errorOf({"a.xml", "-p", ""}), "*** kovxmlmerge error 21 (1/365): Output option missing.");
 }
 
+TEST_F(CommandLineTest, ExportOptionsTakeTheNextArgumentAndTheLastWins) {
+  std::ostringstream usage;
+  auto options = parseCommandLine({"a.xml", "-cobertura", "one.xml", "-lcov", "-p", "-root", "x",
+                                   "-cobertura", "-", "-min-ter", "50", "-root", "C:\\src\\",
+                                   "-min-ter", "87.5"},
+                                  usage);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->coberturaFileName, "-");
+  EXPECT_EQ(options->lcovFileName, "-p");
+  EXPECT_EQ(options->profileFileName, "");
+  EXPECT_EQ(options->exportRoot, "C:\\src\\");
+  ASSERT_TRUE(options->minimumTer);
+  EXPECT_EQ(options->minimumTer->text, "87.5");
+}
+
+TEST_F(CommandLineTest, AnyOfTheFourOutputsIsEnough) {
+  const std::string missing = "*** kovxmlmerge error 21 (1/365): Output option missing.";
+  EXPECT_EQ(errorOf({"a.xml", "-cobertura", "c.xml"}), "");
+  EXPECT_EQ(errorOf({"a.xml", "-lcov", "c.info"}), "");
+  EXPECT_EQ(errorOf({"a.xml", "-root", "src", "-min-ter", "10"}), missing);
+  EXPECT_EQ(errorOf({"a.xml", "-cobertura", "", "-lcov", ""}), missing);
+}
+
+TEST_F(CommandLineTest, ExportOptionErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"a.xml", "-cobertura"}, "*** kovxmlmerge error 25 (1/252): Option -cobertura requires argument."},
+      {{"a.xml", "-lcov"}, "*** kovxmlmerge error 26 (1/258): Option -lcov requires argument."},
+      {{"a.xml", "-root"}, "*** kovxmlmerge error 27 (1/264): Option -root requires argument."},
+      {{"a.xml", "-min-ter"}, "*** kovxmlmerge error 28 (1/270): Option -min-ter requires argument."},
+      {{"a.xml", "-min-ter", "-1", "-p", "x"},
+       "*** kovxmlmerge error 29 (1/273): Option -min-ter requires a decimal number from 0 to 100: -1"},
+      // raised where it stands: before a later unknown option
+      {{"-min-ter", "", "-q"},
+       "*** kovxmlmerge error 29 (1/273): Option -min-ter requires a decimal number from 0 to 100: "},
+  };
+  for (const Case& c : cases) EXPECT_EQ(errorOf(c.args), c.error) << c.args.back();
+}
+
 TEST_F(CommandLineTest, UsageEndsTheScan) {
   std::ostringstream usage;
   EXPECT_FALSE(parseCommandLine({}, usage));
