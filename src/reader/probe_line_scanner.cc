@@ -30,7 +30,7 @@ class Cursor {
 
   const char* at() const { return at_; }
 
-  void skipBlanks() {
+  [[gnu::always_inline]] void skipBlanks() {
     // Indentation comes in runs of blanks: eight at a time.
     constexpr std::uint64_t kBlanks = 0x2020202020202020u;
     while (end_ - at_ >= 8) {
@@ -49,7 +49,7 @@ class Cursor {
   /// Consumes `text` where the bytes continue with it. The length is known
   /// when this is compiled, so the comparison becomes a few word compares.
   template <std::size_t N>
-  bool literal(const char (&text)[N]) {
+  [[gnu::always_inline]] bool literal(const char (&text)[N]) {
     constexpr std::size_t size = N - 1;
     if (static_cast<std::size_t>(end_ - at_) < size) return false;
     if constexpr (size >= 8) {
@@ -59,6 +59,8 @@ class Cursor {
         if (word(at_ + i) != word(text + i)) return false;
       }
       if (size % 8 != 0 && word(at_ + size - 8) != word(text + size - 8)) return false;
+    } else if constexpr (size >= 4) {
+      if (word4(at_) != word4(text) || word4(at_ + size - 4) != word4(text + size - 4)) return false;
     } else {
       for (std::size_t i = 0; i < size; ++i) {
         if (at_[i] != text[i]) return false;
@@ -69,7 +71,7 @@ class Cursor {
   }
   /// A value up to its closing quote, which is consumed; `hasEntity` tells
   /// whether it holds an "&".
-  bool text(std::string_view& value, bool& hasEntity) {
+  [[gnu::always_inline]] bool text(std::string_view& value, bool& hasEntity) {
     const char* start = at_;
     hasEntity = false;
     for (;;) {
@@ -99,7 +101,7 @@ class Cursor {
   /// A decimal that the general number rules read as written: "0", or one to
   /// nine digits without a leading zero (which would make it octal); then
   /// the closing quote.
-  bool number(std::uint32_t& value) {
+  [[gnu::always_inline]] bool number(std::uint32_t& value) {
     const char* start = at_;
     std::uint32_t result = 0;
     while (at_ != end_ && *at_ >= '0' && *at_ <= '9') {
@@ -115,6 +117,11 @@ class Cursor {
   }
 
  private:
+  static std::uint32_t word4(const char* p) {
+    std::uint32_t value;
+    std::memcpy(&value, p, 4);
+    return value;
+  }
   static std::uint64_t word(const char* p) {
     std::uint64_t value;
     std::memcpy(&value, p, 8);
