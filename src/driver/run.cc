@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <future>
 #include <iostream>
 #include <new>
 #include <string_view>
@@ -45,10 +46,13 @@ void printDiagnostic(const char* line) {
   std::cerr.clear();  // a failure to print the message changes nothing
 }
 
+bool wantsExports(const RunOptions& options) {
+  return !options.coberturaFileName.empty() || !options.lcovFileName.empty();
+}
+
 // Both exports show the same records, so they are computed once.
-void writeExports(const RunOptions& options, const Coverage& coverage) {
-  if (options.coberturaFileName.empty() && options.lcovFileName.empty()) return;
-  const ExportRecords records = collectExportRecords(coverage, options.exportRoot);
+void writeExports(const RunOptions& options, const Coverage& coverage,
+                  const ExportRecords& records) {
   if (!options.coberturaFileName.empty()) {
     writeOutput(options.coberturaFileName,
                 [&](TextSink& sink) { writeCoberturaXml(coverage, records, sink); });
@@ -81,6 +85,15 @@ int runStages(const std::vector<std::string>& arguments) {
   }
   coverage.process();
 
+  // The export records are collected on a second thread while the listing
+  // and the summary XML are written: all of them only read the processed
+  // set. On one thread they are collected when the exports need them.
+  std::future<ExportRecords> records;
+  if (wantsExports(*options)) {
+    records = std::async(readOnSecondThread() ? std::launch::async : std::launch::deferred,
+                         [&] { return collectExportRecords(coverage, options->exportRoot); });
+  }
+
   // All inputs are read and processed before the first output is opened, so
   // a bad input never touches an existing output file.
   if (!options->profileFileName.empty()) {
@@ -90,7 +103,7 @@ int runStages(const std::vector<std::string>& arguments) {
   if (!options->xmlFileName.empty()) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
-  writeExports(*options, coverage);
+  if (records.valid()) writeExports(*options, coverage, records.get());
   return passesGate(*options, coverage) ? 0 : 3;
 }
 
