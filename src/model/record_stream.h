@@ -91,7 +91,7 @@ class BatchReceiver {
 /// Appends records to the current batch and hands it on once it is full.
 class RecordWriter {
  public:
-  static constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
+  static constexpr std::size_t kBatchBytes = std::size_t{128} << 10;
 
   explicit RecordWriter(BatchReceiver& receiver) : receiver_(receiver) {
     batch_.reserve(kBatchBytes + 256);
