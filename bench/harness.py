@@ -17,6 +17,10 @@ thread (its default on a machine with two cores) and all on one thread
 With --reference, every kovxmlmerge run is repeated with that binary and the
 outputs of both modes are compared byte for byte with its outputs (the run
 time stamp masked).
+
+The merge-state section saves the state of all runs of one program (-m) and
+compares its size and the time to load it with one report of the program;
+the outputs of a run continuing from it must be those of the one-run merge.
 """
 
 import argparse
@@ -197,6 +201,50 @@ def memory(args, main):
     sys.stdout.flush()
 
 
+OPTIONS_LINE = re.compile(rb"\t\t<kovxmlmerge_options>.*")
+
+
+def merge_state(args, main):
+    """The -m state of all runs of one program: its size, the time to load it
+    next to reading one report, what saving costs, and that continuing from
+    it gives the outputs of the one-run merge."""
+    print("\n## Merge state (-m) of %d runs of one program\n" % args.memory_runs)
+    out = os.path.join(args.work, "out-state")
+    os.makedirs(out, exist_ok=True)
+    state = os.path.join(out, "state.xml")
+    inputs = reports(main, args.memory_runs)
+    merged = {}
+    for name, extra in (("without -m", []), ("with -m", ["-m", state])):
+        m = Measure()
+        for _ in range(args.repeat):
+            m.add(*run_once(merge_command(args.bin, inputs, out) + extra))
+        merged[name] = m
+    one_run = [OPTIONS_LINE.sub(b"", masked(os.path.join(out, n))) for n in ("out.txt", "out.xml")]
+    # Continuing from the state alone writes what the one-run merge wrote.
+    run_once(merge_command(args.bin, [state], out))
+    if [OPTIONS_LINE.sub(b"", masked(os.path.join(out, n))) for n in ("out.txt", "out.xml")] != one_run:
+        raise SystemExit("OUTPUT DIFFERS: continuing from the state of %d runs" % len(inputs))
+    print("continuing from the state gives the one-run outputs", file=sys.stderr, flush=True)
+
+    print("| Input | MB | Threads | Wall s (median of %d) | CPU s | Peak RSS MB |" % args.repeat)
+    print("|---|---:|---:|---:|---:|---:|")
+    for label, source in (("one report", inputs[0]), ("state of %d runs" % len(inputs), state)):
+        for threads in (2, 1):
+            m = Measure()
+            for _ in range(args.repeat):
+                command = ["env", "KOVXMLMERGE_THREADS=%d" % threads, args.bin, source,
+                           "-x", os.path.join(out, "out.xml")]
+                m.add(*run_once(command))
+            print("| %s, -x | %.1f | %d | %.3f | %.3f | %.1f |" % (
+                label, megabytes([source]), threads, m.median, m.cpu, m.rss))
+    for name, m in merged.items():
+        print("| %d reports -p -x, %s | %.0f | 2 | %.3f | %.3f | %.1f |" % (
+            len(inputs), name, megabytes(inputs), m.median, m.cpu, m.rss))
+    print("\nState size: %.1f MB, %.3f × one report." % (
+        megabytes([state]), megabytes([state]) / megabytes(inputs[:1])))
+    sys.stdout.flush()
+
+
 # Case, what scale 1 is, and the scales measured: the small cases run in
 # milliseconds, so they grow further to make a quadratic step stand out.
 CASES = [
@@ -246,7 +294,8 @@ def main(argv):
     parser.add_argument("--baseline", help="a kovxmlmerge to time side by side (an older build)")
     parser.add_argument("--quick", action="store_true",
                         help="small inputs: 5 reports of 5 MB, 10 for the memory case")
-    parser.add_argument("--skip", default="", help="comma-separated: throughput,memory,scaling")
+    parser.add_argument("--skip", default="",
+                        help="comma-separated: throughput,memory,state,scaling")
     args = parser.parse_args(argv)
     if args.quick:
         args.size_mb = 5
@@ -274,6 +323,8 @@ def main(argv):
         throughput(args, main_set)
     if "memory" not in skip:
         memory(args, main_set)
+    if "state" not in skip:
+        merge_state(args, main_set)
     if "scaling" not in skip:
         scaling(args)
 

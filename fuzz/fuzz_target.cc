@@ -5,6 +5,11 @@
 // numbered diagnostic; anything else (a crash, a sanitizer report, another
 // exception, an internal-error diagnostic, a leaked descriptor) is a finding.
 //
+// A first part that begins as a merge state is read as one, as a real run
+// would; every merged set is also saved as a state, read back and saved
+// again, and the two states must be the same bytes. Whatever it is, the
+// first part is then read once more as a state on its own.
+//
 // The input is cut at every line "#KOV-NEXT#" into up to three parts:
 //   one part      the report a.xml           command line: a.xml -p - -x -
 //   two parts     the reports a.xml, b.xml   command line: a.xml b.xml -p - -x -
@@ -32,10 +37,12 @@
 #include "driver/usage.h"
 #include "fuzz_files.h"
 #include "model/coverage.h"
+#include "reader/merge_state_reader.h"
 #include "reader/report_pipeline.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
 #include "writers/lcov_tracefile.h"
+#include "writers/merge_state_xml.h"
 #include "writers/profile_listing.h"
 #include "writers/summary_xml.h"
 
@@ -63,6 +70,23 @@ class CountingSink : public kov::TextSink {
   std::size_t written_ = 0;
 };
 
+// Whatever the state holds must come back from it unchanged.
+void checkStateRoundTrip(const kov::Coverage& coverage, const kov::RunOptions& options) {
+  kov::StringSink first;
+  kov::writeMergeState(coverage, options.noDriveLetter, first);
+  writeFile("saved-state.xml", first.text());
+  kov::Coverage restored(kov::kProgramVersion, options.argumentList, options.chosenFiles,
+                         options.unchosenFiles, kov::copyrightLines());
+  kov::readMergeState("saved-state.xml", restored, options.noDriveLetter, options.chosenFiles,
+                      options.unchosenFiles);
+  kov::StringSink second;
+  kov::writeMergeState(restored, options.noDriveLetter, second);
+  if (first.text() != second.text()) {
+    std::fprintf(stderr, "the saved state does not read back as it was written\n");
+    std::abort();
+  }
+}
+
 // The run driver's stages, with every output written into a counting sink.
 void runStages(const std::vector<std::string>& arguments) {
   std::ostringstream usage;
@@ -71,10 +95,17 @@ void runStages(const std::vector<std::string>& arguments) {
   kov::Coverage coverage(kov::kProgramVersion, options->argumentList, options->chosenFiles,
                          options->unchosenFiles, kov::copyrightLines());
   {
+    std::vector<std::string> reports = options->inputFiles;
+    if (kov::isMergeState(reports.front())) {
+      kov::readMergeState(reports.front(), coverage, options->noDriveLetter,
+                          options->chosenFiles, options->unchosenFiles);
+      reports.erase(reports.begin());
+    }
     kov::ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
                                 options->unchosenFiles);
-    reading.readAll(options->inputFiles, false);
+    reading.readAll(reports, false);
   }
+  checkStateRoundTrip(coverage, *options);
   coverage.process("Thu Jan  1 00:00:00 2026");
   CountingSink listing;
   kov::writeProfileListing(coverage, listing);
@@ -89,6 +120,27 @@ void runStages(const std::vector<std::string>& arguments) {
   CountingSink lcov;
   kov::writeLcovTracefile(records, lcov);
   lcov.flush();
+}
+
+// Runs `step`; anything but a completed step or one numbered diagnostic
+// (other than an internal error) is a finding.
+template <typename Step>
+void endsInDiagnosticOrSuccess(Step&& step) {
+  try {
+    step();
+  } catch (const kov::DiagnosticError& error) {
+    // An internal error means the program contradicted itself.
+    if (std::string_view(error.what()).starts_with("*** kovxmlmerge error 20 (")) {
+      std::fprintf(stderr, "internal error: %s\n", error.what());
+      std::abort();
+    }
+  } catch (const OutputLimitReached&) {
+  } catch (const std::bad_alloc&) {
+    // Error 19 in a real run; the fuzzer's own limits report real excesses.
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "exception outside the diagnostics: %s\n", error.what());
+    std::abort();
+  }
 }
 
 }  // namespace
@@ -112,21 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     arguments.insert(arguments.end(), {"-p", "-", "-x", "-"});
   }
 
-  try {
-    runStages(arguments);
-  } catch (const kov::DiagnosticError& error) {
-    // An internal error means the program contradicted itself.
-    if (std::string_view(error.what()).starts_with("*** kovxmlmerge error 20 (")) {
-      std::fprintf(stderr, "internal error: %s\n", error.what());
-      std::abort();
-    }
-  } catch (const OutputLimitReached&) {
-  } catch (const std::bad_alloc&) {
-    // Error 19 in a real run; the fuzzer's own limits report real excesses.
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "exception outside the diagnostics: %s\n", error.what());
-    std::abort();
-  }
+  endsInDiagnosticOrSuccess([&] { runStages(arguments); });
+  // Whatever the first part is, it is also read as a state, so that every
+  // mutation reaches the state reader and not only those that keep its root.
+  endsInDiagnosticOrSuccess([] {
+    kov::Coverage coverage(kov::kProgramVersion, {}, {}, {}, {});
+    kov::readMergeState("a.xml", coverage, false, {}, {});
+  });
 
   kov::fuzz::leaveFolder();
   if (kov::fuzz::lowestFreeDescriptor() != freeDescriptor) {

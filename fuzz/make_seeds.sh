@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzzer's seed corpus in DIR from the repository's reports: every
-# report alone, the pairs that merge, and runs through an options file.
+# report alone, the pairs that merge, and runs through an options file. With
+# a kovxmlmerge binary, also merge states saved by it: alone, followed by a
+# report, and through an options file.
 #
-#   fuzz/make_seeds.sh DIR
+#   fuzz/make_seeds.sh DIR [BINARY]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$1
@@ -32,4 +34,25 @@ pair opts-chosen "$root/tests/cli/reports/mcdc1.xml" "$root/tests/cli/reports/mc
   'a.xml "b.xml" -f *.c;*.h -nf main.c -x -'
 pair opts-unchosen "$root/tests/reader/data/headers.xml" "$root/tests/reader/data/run1.xml" \
   'a.xml	b.xml -nf *.h -p -'
+if [ $# -ge 2 ]; then
+  binary=$(realpath "$2")
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  state() {  # state NAME [FOLLOWING_REPORT [OPTIONS]] -- REPORTS... [SAVE OPTIONS]
+    local name=$1 next=$2 options=$3
+    shift 4
+    (cd "$scratch" && "$binary" "$@" -m state.xml >/dev/null)
+    { cat "$scratch/state.xml"
+      if [ -n "$next" ]; then echo "$marker"; cat "$next"; fi
+      if [ -n "$options" ]; then echo "$marker"; printf '%s\n' "$options"; fi
+    } >"$out/$name"
+  }
+  r=$root/tests/cli/reports
+  d=$root/tests/reader/data
+  state state-basic "" "" -- "$r/basic1.xml" "$r/basic2.xml"
+  state state-mcdc-then-report "$r/mcdc2.xml" "" -- "$r/mcdc1.xml" "$r/mcdc2.xml"
+  state state-headers "$d/linedir.xml" "" -- "$d/headers.xml" "$d/run1.xml"
+  state state-special "" "" -- "$r/special.xml" "$r/stretch.xml"
+  state state-ndl-options "$r/stretch.xml" 'a.xml b.xml -ndl -f *.c -p - -x -' -- "$r/stretch.xml" -ndl
+fi
 echo "$(ls "$out" | wc -l) seeds in $out"

@@ -6,7 +6,7 @@ namespace kov {
 namespace {
 
 // Addressed by code; code 1 is the first entry.
-constexpr std::array<std::string_view, 30> kMessages = {
+constexpr std::array<std::string_view, 35> kMessages = {
     "Option @ requires argument without space.",
     "Option -p requires argument.",
     "Option -x requires argument.",
@@ -37,6 +37,11 @@ constexpr std::array<std::string_view, 30> kMessages = {
     "Option -min-ter requires argument.",
     "Option -min-ter requires a decimal number from 0 to 100: %s",
     "Overall TER %s is below the minimum %s.",
+    "Option -m requires argument.",
+    "Merge state must be the first input: %s",
+    "Merge state of another format version: %s",
+    "Merge state is damaged or incomplete: %s",
+    "Merge state was saved with other -ndl setting: %s",
 };
 
 // Replaces the "%s" marks of a message by the argument texts, in order, the

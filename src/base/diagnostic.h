@@ -27,7 +27,7 @@ class Diagnostic {
 
   /// Sets the number of the raising subsystem.
   Diagnostic& setOrigin(std::uint32_t origin);
-  /// Sets the message number (1 to 30).
+  /// Sets the message number (1 to 35).
   Diagnostic& setCode(std::uint32_t code);
   /// Adds an argument text; nullptr is an absent text. A third text or an
   /// absent one is misuse and raises code 20 instead.
@@ -105,6 +105,11 @@ inline constexpr RaisePoint kRootWithoutName{27, 1, 264};
 inline constexpr RaisePoint kMinimumTerWithoutValue{28, 1, 270};
 inline constexpr RaisePoint kMinimumTerNotDecimal{29, 1, 273};
 inline constexpr RaisePoint kTerBelowMinimum{30, 1, 452};
+inline constexpr RaisePoint kStateWithoutName{31, 1, 282};
+inline constexpr RaisePoint kStateNotFirst{32, 2, 172};
+inline constexpr RaisePoint kStateVersion{33, 9, 120};
+inline constexpr RaisePoint kStateDamaged{34, 9, 140};
+inline constexpr RaisePoint kStateNdlMismatch{35, 9, 126};
 }  // namespace diag
 
 }  // namespace kov

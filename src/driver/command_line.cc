@@ -153,6 +153,9 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
       if (!hasNext) raise(diag::kMinimumTerWithoutValue);
       options.minimumTer = parseTerMinimum(list[++i]);
       if (!options.minimumTer) raise(diag::kMinimumTerNotDecimal, list[i]);
+    } else if (argument == "-m") {
+      if (!hasNext) raise(diag::kStateWithoutName);
+      options.stateFileName = list[++i];
     } else if (argument == "-h") {
       printUsage(usageOut);
       return std::nullopt;
@@ -166,7 +169,8 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
   }
   if (options.inputFiles.empty()) raise(diag::kNoInput);
   if (options.profileFileName.empty() && options.xmlFileName.empty() &&
-      options.coberturaFileName.empty() && options.lcovFileName.empty()) {
+      options.coberturaFileName.empty() && options.lcovFileName.empty() &&
+      options.stateFileName.empty()) {
     raise(diag::kOutputMissing);
   }
   return options;

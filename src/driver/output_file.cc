@@ -48,6 +48,12 @@ mode_t defaultFileMode() {
 
 }  // namespace
 
+bool OutputFile::writesThroughTemporary(const std::string& name) {
+  if (inheritedDescriptor(name) >= 0) return false;
+  struct stat target;
+  return ::lstat(name.c_str(), &target) != 0 || S_ISREG(target.st_mode);
+}
+
 OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
   fd_ = inheritedDescriptor(name_);
   if (fd_ < 0) {

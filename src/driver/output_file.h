@@ -17,6 +17,10 @@ class OutputFile {
   /// anything else (a link, a device, a FIFO) is opened and written directly.
   /// Raises error 24 when it cannot be opened.
   explicit OutputFile(std::string name);
+  /// Whether an output of that name would be written to a temporary file
+  /// and renamed (a missing or regular file), rather than written directly.
+  static bool writesThroughTemporary(const std::string& name);
+
   /// Removes the temporary file of an output that was not committed.
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;

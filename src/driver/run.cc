@@ -5,14 +5,17 @@
 #include <future>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <thread>
 
 #include "base/diagnostic.h"
 #include "driver/command_line.h"
 #include "driver/output_file.h"
+#include "driver/state_output.h"
 #include "driver/usage.h"
 #include "model/coverage.h"
+#include "reader/merge_state_reader.h"
 #include "reader/report_pipeline.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
@@ -79,9 +82,21 @@ int runStages(const std::vector<std::string>& arguments) {
   Coverage coverage(kProgramVersion, options->argumentList, options->chosenFiles,
                     options->unchosenFiles, copyrightLines());
   {
+    // A merge state stands first, in the place of the reports it was made
+    // from; the reports after it are read as if those had just been read.
+    std::vector<std::string> reports = options->inputFiles;
+    if (isMergeState(reports.front())) {
+      readMergeState(reports.front(), coverage, options->noDriveLetter, options->chosenFiles,
+                     options->unchosenFiles);
+      reports.erase(reports.begin());
+    }
     ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
                            options->unchosenFiles);
-    reading.readAll(options->inputFiles, readOnSecondThread());
+    reading.readAll(reports, readOnSecondThread());
+  }
+  std::optional<StateOutput> state;
+  if (!options->stateFileName.empty()) {
+    state.emplace(options->stateFileName, coverage, options->noDriveLetter);
   }
   coverage.process();
 
@@ -104,7 +119,10 @@ int runStages(const std::vector<std::string>& arguments) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
   if (records.valid()) writeExports(*options, coverage, records.get());
-  return passesGate(*options, coverage) ? 0 : 3;
+  // A run that fails its gate saves no state, like any other failed run.
+  if (!passesGate(*options, coverage)) return 3;
+  if (state) state->commit();
+  return 0;
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct RunOptions {
   std::string lcovFileName;               // -lcov; empty when not given
   std::string exportRoot;                 // -root; empty when not given
   std::optional<TerMinimum> minimumTer;   // -min-ter
+  std::string stateFileName;              // -m; empty when not given
 };
 
 }  // namespace kov

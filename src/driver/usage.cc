@@ -36,6 +36,7 @@ void printUsage(std::ostream& out) {
       "   -lcov file      Output merged coverage as lcov tracefile.",
       "   -root dir       Directory taken off the file names of both exports.",
       "   -min-ter N      Exit status 3 if the overall TER is below N (0 to 100).",
+      "   -m statefile    Output merge state; a later run continues it as first input.",
       "   -h              Display command line help.",
       "",
       "Example: kovxmlmerge input1.xml input2.xml -p profile.txt -x summary.xml",

@@ -65,6 +65,17 @@ CoverageFunction* CoverageFile::addFunction(std::string functionName, std::uint3
   return stored;
 }
 
+CoverageFunction* CoverageFile::restoreFunction(std::unique_ptr<CoverageFunction> function) {
+  if (!functions_.empty() && functions_.back()->definitionLine > function->definitionLine) {
+    return nullptr;
+  }
+  auto [at, fresh] = functionIndex_.emplace(
+      identityKey(function->name, function->definitionLine, function->parameters), function.get());
+  if (!fresh) return nullptr;
+  functions_.push_back(std::move(function));
+  return at->second;
+}
+
 CoverageFunction* CoverageFile::findFunction(std::string_view functionName,
                                              std::uint32_t definitionLine,
                                              std::string_view parameters) const {

@@ -28,6 +28,10 @@ class CoverageFile : public CoverageCommon {
   /// returns the stored function.
   CoverageFunction* addFunction(std::string name, std::uint32_t definitionLine,
                                 std::string parameters, const FunctionRecord& record);
+  /// Appends a function of a saved merge, which lists them in stored order;
+  /// nullptr (and the function dropped) where its definition line is below
+  /// the last one's or its identity is taken.
+  CoverageFunction* restoreFunction(std::unique_ptr<CoverageFunction> function);
   /// Hands a probe to the function of that identity; dropped where there is none.
   void addProbe(std::string_view name, std::uint32_t definitionLine, std::string_view parameters,
                 ProbeRecord&& record);

@@ -101,6 +101,12 @@ void CoverageFunction::addProbe(ProbeRecord&& record) {
   }
 }
 
+bool CoverageFunction::restoreProbe(std::unique_ptr<CoverageProbe> probe) {
+  if (!probes_.empty() && probes_.back()->line > probe->line) return false;
+  insertProbe(std::move(probe));
+  return true;
+}
+
 bool CoverageFunction::isCandidate(std::size_t index, const ProbeRecord& fresh) const {
   return CoverageProbe::isSameProbe(*probes_[index], fresh);
 }

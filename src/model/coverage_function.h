@@ -33,6 +33,9 @@ class CoverageFunction : public CoverageCommon {
   void mergeFrom(const FunctionRecord& record);
   /// Stores a probe or merges it into its stored twin.
   void addProbe(ProbeRecord&& record);
+  /// Appends a probe of a saved merge, which lists them in stored order;
+  /// false (and the probe dropped) where its line is below the last one's.
+  bool restoreProbe(std::unique_ptr<CoverageProbe> probe);
   /// A report's statement availability; only "no" has an effect.
   void setStatementAvailability(std::string_view text);
   /// Adds the name of a line-directive file that holds code of this function.

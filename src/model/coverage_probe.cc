@@ -201,6 +201,18 @@ std::string CoverageProbe::statementCountText() const {
   return text;
 }
 
+bool CoverageProbe::restoreStatementCounts(std::vector<CountRun> runs) {
+  if (runs.size() < 2 || runs.front().count != statementCount) return false;
+  std::uint64_t reports = 0;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (runs[i].reports == 0 || (i > 0 && runs[i].count == runs[i - 1].count)) return false;
+    reports += runs[i].reports;
+  }
+  if (reports != std::uint64_t{mergeCount} + 1) return false;
+  rare().statementCountsSeen = std::move(runs);
+  return true;
+}
+
 void CoverageProbe::addMcdcRow(std::uint32_t condition, std::string row) {
   std::unique_ptr<McdcRows>& mcdc = rare().mcdc;
   if (!mcdc) mcdc = std::make_unique<McdcRows>();

@@ -73,6 +73,22 @@ class CoverageProbe : public CoverageCommon {
   std::string description;
   CoverageFile* headerFile;  // linedir_in_function only; not owned
 
+  /// A run of reports in merge order that gave the same sc_count.
+  struct CountRun {
+    std::uint32_t count;
+    std::uint32_t reports;
+  };
+  /// The sc_count of every report as runs, or nullptr while every report
+  /// gave statementCount.
+  const std::vector<CountRun>* statementCountRuns() const {
+    return rare_ && !rare_->statementCountsSeen.empty() ? &rare_->statementCountsSeen : nullptr;
+  }
+  /// Takes the runs of a saved merge (mergeCount already set); false where
+  /// they cannot have come from merging: fewer than two runs, a first run
+  /// not of statementCount, equal neighbours, an empty run, or a report
+  /// total other than reportCount().
+  bool restoreStatementCounts(std::vector<CountRun> runs);
+
   /// The description of the decision a condition part belongs to; empty for
   /// every other probe.
   std::string_view parentDescription() const {
@@ -86,11 +102,6 @@ class CoverageProbe : public CoverageCommon {
   static bool isSame(const CoverageProbe& stored, const Fresh& fresh);
   void merge(const Fresh& other);
 
-  // A run of reports in merge order that gave the same sc_count.
-  struct CountRun {
-    std::uint32_t count;
-    std::uint32_t reports;
-  };
   // What only some probes have lives behind one pointer that stays null for
   // most, which keeps every probe smaller.
   struct Rare {

@@ -2,6 +2,7 @@
 #include "reader/kov_parser.h"
 
 #include "base/diagnostic.h"
+#include "base/merge_state_format.h"
 #include "reader/numbers.h"
 
 namespace kov {
@@ -38,7 +39,13 @@ void KOVParser::parse(const std::string& fileName) {
 
   readLine(LineMode::kElement);  // the XML declaration
   skipSeparatorLine();
-  if (readLine(LineMode::kElement).find(tag::kRoot) == std::string_view::npos) {
+  const std::string_view root = readLine(LineMode::kElement);
+  if (root.find(tag::kRoot) == std::string_view::npos) {
+    // A saved merge can only stand first: it replaces the reports it was
+    // made from, which must come before any other.
+    if (root.substr(0, state::kRootElement.size()) == state::kRootElement) {
+      raise(diag::kStateNotFirst, fileName);
+    }
     raise(diag::kNotReportRoot, fileName);
   }
   skipSeparatorLine();

@@ -110,6 +110,11 @@ std::string_view LineReader::nextLine() {
   }
 }
 
+bool LineReader::atEnd() {
+  while (unread() == 0 && !atEnd_) fill();
+  return unread() == 0;
+}
+
 void LineReader::skipSeparator() {
   while (unread() < kSeparatorBytes && !atEnd_) fill();
   const std::size_t window = std::min(unread(), kSeparatorBytes);

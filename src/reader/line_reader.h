@@ -35,6 +35,9 @@ class LineReader {
   /// error 12 where the file fails while being read.
   std::string_view nextLine();
 
+  /// Whether every byte of the file has been read as lines.
+  bool atEnd();
+
   /// The bytes read ahead of the next line, as far as the buffer holds them;
   /// valid until the next call that reads or consumes.
   std::string_view buffered() const { return {buffer_.get() + begin_, unread()}; }

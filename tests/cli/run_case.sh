@@ -8,7 +8,9 @@
 # A case folder holds:
 #   cmd              the arguments, as shell words (run in the scratch folder)
 #   in/              files copied into the scratch folder (optional)
-#   setup            bash run in the scratch folder before the run (optional)
+#   setup            bash run in the scratch folder before the run (optional);
+#                    $KOVXMLMERGE names the binary, for a case that continues
+#                    from what an earlier run saved
 #   ulimit           arguments of ulimit for the run, such as "-f 1" (optional)
 #   expected/status  the exit status (0 where missing)
 #   expected/stdout, expected/stderr   (empty where missing)
@@ -36,7 +38,7 @@ cp -r "$here/reports" "$scratch/reports"
 [ -d "$case_dir/in" ] && cp -r "$case_dir/in/." "$scratch/"
 cd "$scratch" || exit 1
 if [ -f "$case_dir/setup" ]; then
-  bash "$case_dir/setup" || { echo "setup failed"; exit 1; }
+  KOVXMLMERGE=$binary bash "$case_dir/setup" || { echo "setup failed"; exit 1; }
 fi
 before=$(find . -mindepth 1 | sort)
 
