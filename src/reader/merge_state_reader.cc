@@ -43,6 +43,13 @@ class Cursor {
     rest_.remove_prefix(literal.size());
     return true;
   }
+  // Whether the line is the closing tag `literal`; a line that only begins
+  // with it is damage.
+  bool closes(std::string_view literal) {
+    if (!take(literal)) return false;
+    expectEnd("");
+    return true;
+  }
   void expect(std::string_view literal) {
     if (!take(literal)) throw Damaged{};
   }
@@ -226,10 +233,7 @@ class StateReader {
       std::uint64_t entries = 0;
       for (;;) {
         Cursor item(next());
-        if (item.take("</list>")) {
-          item.expectEnd("");
-          break;
-        }
+        if (item.closes("</list>")) break;
         item.expect("<item");
         const std::uint32_t count = item.number("count", 1);
         item.expect(">");
@@ -296,10 +300,7 @@ class StateReader {
     std::size_t kind = 0;
     for (;;) {
       Cursor line(next());
-      if (line.take("</file>")) {
-        line.expectEnd("");
-        return;
-      }
+      if (line.closes("</file>")) return;
       while (kind < std::size(kTexts) && !line.take(kTexts[kind].open)) ++kind;
       if (kind == std::size(kTexts)) throw Damaged{};
       (file.*kTexts[kind].list).push_back(decoded(line.textUntilEnd(kTexts[kind].close)));
@@ -326,10 +327,7 @@ class StateReader {
       bool empty = true;
       for (;;) {
         Cursor line(next());
-        if (line.take("</functions>")) {
-          line.expectEnd("");
-          break;
-        }
+        if (line.closes("</functions>")) break;
         line.expect("<function");
         readFunction(file, line);
         empty = false;
