@@ -62,6 +62,15 @@ std::vector<std::string> expandOptionsFiles(const std::vector<std::string>& argu
   return expanded;
 }
 
+// An empty piece names no directory, so it is left out.
+void splitSourceDirectories(const std::string& argument, std::vector<std::string>& directories) {
+  std::vector<std::string> pieces;
+  splitFileList(argument, pieces);
+  for (std::string& piece : pieces) {
+    if (!piece.empty()) directories.push_back(std::move(piece));
+  }
+}
+
 }  // namespace
 
 void splitFileList(const std::string& argument, std::vector<std::string>& names) {
@@ -156,6 +165,12 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     } else if (argument == "-m") {
       if (!hasNext) raise(diag::kStateWithoutName);
       options.stateFileName = list[++i];
+    } else if (argument == "-html") {
+      if (!hasNext) raise(diag::kHtmlWithoutName);
+      options.htmlDirectory = list[++i];
+    } else if (argument == "-src") {
+      if (!hasNext) raise(diag::kSourceWithoutNames);
+      splitSourceDirectories(list[++i], options.sourceDirectories);
     } else if (argument == "-h") {
       printUsage(usageOut);
       return std::nullopt;
@@ -170,7 +185,7 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
   if (options.inputFiles.empty()) raise(diag::kNoInput);
   if (options.profileFileName.empty() && options.xmlFileName.empty() &&
       options.coberturaFileName.empty() && options.lcovFileName.empty() &&
-      options.stateFileName.empty()) {
+      options.stateFileName.empty() && options.htmlDirectory.empty()) {
     raise(diag::kOutputMissing);
   }
   return options;

@@ -11,6 +11,7 @@
 
 #include "base/diagnostic.h"
 #include "driver/command_line.h"
+#include "driver/html_output.h"
 #include "driver/output_file.h"
 #include "driver/state_output.h"
 #include "driver/usage.h"
@@ -119,6 +120,7 @@ int runStages(const std::vector<std::string>& arguments) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
   if (records.valid()) writeExports(*options, coverage, records.get());
+  if (!options->htmlDirectory.empty()) writeHtmlOutput(*options, coverage);
   // A run that fails its gate saves no state, like any other failed run.
   if (!passesGate(*options, coverage)) return 3;
   if (state) state->commit();

@@ -22,6 +22,8 @@ struct RunOptions {
   std::string exportRoot;                 // -root; empty when not given
   std::optional<TerMinimum> minimumTer;   // -min-ter
   std::string stateFileName;              // -m; empty when not given
+  std::string htmlDirectory;              // -html; empty when not given
+  std::vector<std::string> sourceDirectories;  // all -src directories, in order
 };
 
 }  // namespace kov

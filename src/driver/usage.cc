@@ -37,6 +37,8 @@ void printUsage(std::ostream& out) {
       "   -root dir       Directory taken off the file names of both exports.",
       "   -min-ter N      Exit status 3 if the overall TER is below N (0 to 100).",
       "   -m statefile    Output merge state; a later run continues it as first input.",
+      "   -html dir       Output merged coverage as HTML report in directory dir.",
+      "   -src dir        Where the HTML report looks for source files (dir[;dir]...).",
       "   -h              Display command line help.",
       "",
       "Example: kovxmlmerge input1.xml input2.xml -p profile.txt -x summary.xml",

@@ -1,0 +1,169 @@
+#include "writers/html/source_view.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "base/text_sink.h"
+#include "model/coverage_probe.h"
+#include "writers/html/file_listing.h"
+#include "writers/html/mcdc_table.h"
+#include "writers/html/page.h"
+
+namespace kov::html {
+namespace {
+
+using Cells = ListingLine::Cells;
+
+void putCount(TextSink& out, std::uint32_t count, bool covered) {
+  // The outcome that never occurred is what makes a probe not fully covered.
+  if (!covered && count == 0) {
+    out << "<b>0</b>";
+  } else {
+    out.putUnsigned(count);
+  }
+}
+
+// A listing line beside its source line: its counts and its marker.
+void putChip(TextSink& out, const ListingLine& line) {
+  if (line.kind != ListingLine::Kind::Probe) return;
+  if (line.cells != Cells::None) {
+    out << "<span class=\"c\">";
+    if (line.cells != Cells::False) putCount(out, line.trueCount, line.covered);
+    if (line.cells != Cells::True) {
+      out << '|';
+      putCount(out, line.falseCount, line.covered);
+    }
+    out << "</span>";
+  }
+  if (line.marker == '+') out << "<span class=\"mk r\">+</span>";
+  if (line.marker == '-') out << "<span class=\"mk nr\">-</span>";
+}
+
+// The probes whose lines the MC/DC tables under the source show in full:
+// they get no chip of their own.
+std::unordered_set<const CoverageProbe*> shownInTables(const std::vector<McdcBlock>& blocks) {
+  std::unordered_set<const CoverageProbe*> probes;
+  for (const McdcBlock& block : blocks) {
+    if (!block.underSource) continue;
+    probes.insert(block.probe);
+    for (const McdcEvaluation& evaluation : block.probe->mcdcRows()->evaluations) {
+      probes.insert(evaluation.probe);
+    }
+  }
+  return probes;
+}
+
+class SourceTable {
+ public:
+  SourceTable(TextSink& out, const FileListing& listing, const std::vector<McdcBlock>& blocks)
+      : out_(out), listing_(listing), skipped_(shownInTables(blocks)) {
+    for (std::size_t i = 0; i < listing.lines.size(); ++i) {
+      if (listing.inOwnLines(listing.lines[i])) own_.push_back(i);
+    }
+    std::stable_sort(own_.begin(), own_.end(), [&](std::size_t a, std::size_t b) {
+      return listing.lines[a].line < listing.lines[b].line;
+    });
+    for (const McdcBlock& block : blocks) {
+      if (block.underSource) blocks_.push_back(&block);
+    }
+    std::stable_sort(blocks_.begin(), blocks_.end(), [&](const McdcBlock* a, const McdcBlock* b) {
+      return lineOf(*a) < lineOf(*b);
+    });
+  }
+
+  void write(const SourceLines& source) {
+    for (std::size_t number = 1; number <= source.count(); ++number) {
+      putRow(number, source.line(number), source.charset());
+    }
+    // Lines past the end of the source (it is not the one the reports saw).
+    while (nextOwn_ < own_.size()) {
+      putRow(listing_.lines[own_[nextOwn_]].line, {}, Charset::Latin1);
+    }
+    while (nextBlock_ < blocks_.size()) putBlocks(lineOf(*blocks_[nextBlock_]));
+  }
+
+ private:
+  std::uint32_t lineOf(const McdcBlock& block) const {
+    return listing_.lines[block.lastRow].line;
+  }
+
+  void putRow(std::size_t number, std::string_view text, Charset charset) {
+    const std::size_t first = nextOwn_;
+    while (nextOwn_ < own_.size() && listing_.lines[own_[nextOwn_]].line <= number) ++nextOwn_;
+    bool covered = true;
+    for (std::size_t i = first; i < nextOwn_; ++i) {
+      covered = covered && listing_.lines[own_[i]].covered;
+    }
+    out_ << (covered ? "<tr id=\"L" : "<tr class=\"u\" id=\"L");
+    out_.putUnsigned(number) << "\"><td>";
+    if (!covered) out_ << "<span class=\"m\">" << kMissingMark << "</span> ";
+    out_.putUnsigned(number) << "<td>";
+    for (std::size_t i = first; i < nextOwn_; ++i) {
+      const ListingLine& line = listing_.lines[own_[i]];
+      if (skipped_.count(line.probe) == 0) putChip(out_, line);
+    }
+    out_ << "<td>";
+    putText(out_, text, charset);
+    out_ << "</td>";
+    out_.endLine();
+    putBlocks(number);
+  }
+
+  void putBlocks(std::size_t number) {
+    const std::size_t first = nextBlock_;
+    while (nextBlock_ < blocks_.size() && lineOf(*blocks_[nextBlock_]) <= number) ++nextBlock_;
+    if (first == nextBlock_) return;
+    bool incomplete = false;
+    for (std::size_t i = first; i < nextBlock_; ++i) {
+      incomplete = incomplete || mcdcIncomplete(*blocks_[i]->probe);
+    }
+    out_ << (incomplete ? "<tr class=\"x u\">" : "<tr class=\"x\">") << "<td colspan=\"3\">";
+    out_.endLine();
+    for (std::size_t i = first; i < nextBlock_; ++i) {
+      putMcdcTables(out_, *blocks_[i]->probe, blocks_[i]->decision, lineOf(*blocks_[i]));
+    }
+    out_ << "</td></tr>";
+    out_.endLine();
+  }
+
+  TextSink& out_;
+  const FileListing& listing_;
+  std::unordered_set<const CoverageProbe*> skipped_;
+  std::vector<std::size_t> own_;  // indices of the lines in the file's own lines, by line
+  std::vector<const McdcBlock*> blocks_;
+  std::size_t nextOwn_ = 0;
+  std::size_t nextBlock_ = 0;
+};
+
+}  // namespace
+
+SourceLines::SourceLines(std::string_view text) {
+  if (isValidUtf8(text)) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  } else {
+    charset_ = Charset::Latin1;
+  }
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n' && text[i] != '\r') continue;
+    lines_.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines_.push_back(text.substr(start));
+}
+
+void putSourceView(TextSink& out, const FileListing& listing, const SourceLines& source,
+                   const std::vector<McdcBlock>& blocks) {
+  out << "<div class=\"scroll\"><table class=\"source\">";
+  out.endLine();
+  putHeadRow(out, {"#Line", "Probes", "Source"});
+  out << "<tbody>";
+  out.endLine();
+  SourceTable table(out, listing, blocks);
+  table.write(source);
+  out << "</tbody>\n</table></div>";
+  out.endLine();
+}
+
+}  // namespace kov::html
