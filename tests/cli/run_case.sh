@@ -10,11 +10,13 @@
 #   in/              files copied into the scratch folder (optional)
 #   setup            bash run in the scratch folder before the run (optional);
 #                    $KOVXMLMERGE names the binary, for a case that continues
-#                    from what an earlier run saved
+#                    from what an earlier run saved; $KOV_REPO the repository
+#                    (for the sources of examples/)
 #   ulimit           arguments of ulimit for the run, such as "-f 1" (optional)
 #   expected/status  the exit status (0 where missing)
 #   expected/stdout, expected/stderr   (empty where missing)
-#   expected/files/  every output file, as it must be after the run
+#   expected/files/  every output file, as it must be after the run (an
+#                    output directory, such as the HTML report, as its files)
 # The shared reports of tests/cli/reports are copied to reports/ first. After
 # the run, the scratch folder must hold nothing but what was there before and
 # the expected output files (no stray or temporary files).
@@ -26,6 +28,9 @@
 # `genhtml --no-source`; and where a case writes one of each, their line,
 # function and branch totals must agree. KOV_REQUIRE_XMLLINT=1 and
 # KOV_REQUIRE_LCOV=1 (set in CI) turn a missing program into a failure.
+# Every HTML page (*.html) must pass html-validate (npm, pinned in the
+# repository's package-lock.json) with its html-validate:standard preset;
+# KOV_REQUIRE_NODE=1 turns a missing node or validator into a failure.
 # KOV_SKIP_CONSUMERS=1 leaves these checks out: the byte comparison already
 # ties the outputs to expectations that the consumers accepted in another
 # run (the one-thread and sanitizer runs of the same cases use it).
@@ -41,14 +46,17 @@ cp -r "$here/reports" "$scratch/reports"
 [ -d "$case_dir/in" ] && cp -r "$case_dir/in/." "$scratch/"
 cd "$scratch" || exit 1
 if [ -f "$case_dir/setup" ]; then
-  KOVXMLMERGE=$binary bash "$case_dir/setup" || { echo "setup failed"; exit 1; }
+  KOVXMLMERGE=$binary KOV_REPO=$(realpath "$here/../..") bash "$case_dir/setup" ||
+    { echo "setup failed"; exit 1; }
 fi
 before=$(find . -mindepth 1 | sort)
+before_sums=$(find . -type f -exec md5sum {} + | sort)
 
 mask() {
   sed -E -e 's/^(Listing produced at   : ).{24}$/\1<run time stamp>/' \
          -e 's#^(\t\t<report_generated>).{24}(</report_generated>)$#\1<run time stamp>\2#' \
-         -e 's/^(<coverage .* timestamp=")[0-9]+(">)$/\1<run time stamp>\2/' "$1"
+         -e 's/^(<coverage .* timestamp=")[0-9]+(">)$/\1<run time stamp>\2/' \
+         -e 's#(<span class="stamp">).{24}(</span>)#\1<run time stamp>\2#g' "$1"
 }
 
 args=$(cat "$case_dir/cmd")
@@ -63,15 +71,24 @@ after=$(find . -mindepth 1 ! -name .stdout ! -name .stderr | sort)
 
 if [ "$update" = "--update" ]; then
   mkdir -p "$case_dir/expected"
-  rm -rf "$case_dir/expected/files"
+  rm -rf "$case_dir/expected/files.old"
+  [ -d "$case_dir/expected/files" ] && mv "$case_dir/expected/files" "$case_dir/expected/files.old"
   echo "$status" >"$case_dir/expected/status"
   mask .stdout >"$case_dir/expected/stdout"
   cp .stderr "$case_dir/expected/stderr"
+  # Recorded: what the run created, what it changed, and what the case
+  # already expects (a file that must come through the run unchanged).
+  after_sums=$(find . -type f ! -name .stdout ! -name .stderr -exec md5sum {} + | sort)
+  recorded=$( (comm -13 <(echo "$before") <(echo "$after")
+               comm -13 <(echo "$before_sums") <(echo "$after_sums") | sed -E 's/^[0-9a-f]+  //'
+               [ -d "$case_dir/expected/files.old" ] && (cd "$case_dir/expected/files.old" && find . -type f)
+             ) | sort -u)
+  rm -rf "$case_dir/expected/files.old"
   while IFS= read -r f; do
-    [ -f "$f" ] || continue
+    [ -n "$f" ] && [ -f "$f" ] || continue
     mkdir -p "$case_dir/expected/files/$(dirname "$f")"
     mask "$f" >"$case_dir/expected/files/$f"
-  done < <(comm -13 <(echo "$before") <(echo "$after"))
+  done <<<"$recorded"
   [ -s "$case_dir/expected/stdout" ] || rm "$case_dir/expected/stdout"
   [ -s "$case_dir/expected/stderr" ] || rm "$case_dir/expected/stderr"
   [ "$status" = 0 ] && rm "$case_dir/expected/status"
@@ -119,6 +136,23 @@ while IFS= read -r f; do
       fi ;;
   esac
 done <<<"$wanted_files"
+
+# The pages of an HTML report, read by an HTML validator.
+html_pages=()
+while IFS= read -r f; do
+  [ -n "$f" ] && [ -f "$f" ] && [[ $f == *.html ]] && html_pages+=("$f")
+done <<<"$wanted_files"
+validator=$here/../../node_modules/.bin/html-validate
+if [ ${#html_pages[@]} -gt 0 ]; then
+  if command -v node >/dev/null 2>&1 && [ -x "$validator" ]; then
+    if ! out=$("$validator" --preset standard "${html_pages[@]}" 2>&1); then
+      fail "html-validate does not accept the pages"
+      echo "$out" | head -n 30
+    fi
+  elif [ -n "${KOV_REQUIRE_NODE:-}" ]; then
+    fail "node or html-validate is missing (npm ci)"
+  fi
+fi
 
 # The consumers of the CI exports.
 formats=$here/formats
