@@ -109,6 +109,24 @@ TEST_F(CommandLineTest, ExportOptionErrors) {
   for (const Case& c : cases) EXPECT_EQ(errorOf(c.args), c.error) << c.args.back();
 }
 
+TEST_F(CommandLineTest, HtmlReportOptions) {
+  std::ostringstream usage;
+  auto options = parseCommandLine({"a.xml", "-html", "one", "-src", "a;;b;", "-html", "two",
+                                   "-src", ";c"},
+                                  usage);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->htmlDirectory, "two");
+  EXPECT_EQ(options->sourceDirectories, (std::vector<std::string>{"a", "b", "c"}));
+  const std::string missing = "*** kovxmlmerge error 21 (1/365): Output option missing.";
+  EXPECT_EQ(errorOf({"a.xml", "-html", "report"}), "");  // an output of its own
+  EXPECT_EQ(errorOf({"a.xml", "-html", ""}), missing);   // empty: not given
+  EXPECT_EQ(errorOf({"a.xml", "-src", "src"}), missing);
+  EXPECT_EQ(errorOf({"a.xml", "-p", "x", "-html"}),
+            "*** kovxmlmerge error 37 (1/284): Option -html requires argument.");
+  EXPECT_EQ(errorOf({"a.xml", "-p", "x", "-src"}),
+            "*** kovxmlmerge error 38 (1/286): Option -src requires argument.");
+}
+
 TEST_F(CommandLineTest, UsageEndsTheScan) {
   std::ostringstream usage;
   EXPECT_FALSE(parseCommandLine({}, usage));
