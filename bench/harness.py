@@ -295,7 +295,7 @@ def main(argv):
     parser.add_argument("--quick", action="store_true",
                         help="small inputs: 5 reports of 5 MB, 10 for the memory case")
     parser.add_argument("--skip", default="",
-                        help="comma-separated: throughput,memory,state,scaling")
+                        help="comma-separated: throughput,memory,state,scaling,html")
     args = parser.parse_args(argv)
     if args.quick:
         args.size_mb = 5
@@ -310,12 +310,13 @@ def main(argv):
     main_set = generate(args.work, "program",
                         ["--runs", str(args.memory_runs), "--size-mb", str(args.size_mb),
                          "--changed-share", "0", "--seed", "1"])
+    skip = set(filter(None, args.skip.split(",")))
     # The same program where 1 % of the functions change their structure in
     # every run after the first (a program rebuilt between runs).
-    args.changed_set = generate(args.work, "changed",
-                                ["--runs", str(args.memory_runs), "--size-mb", str(args.size_mb),
-                                 "--changed-share", "0.01", "--seed", "1"])
-    skip = set(filter(None, args.skip.split(",")))
+    if "memory" not in skip:
+        args.changed_set = generate(args.work, "changed",
+                                    ["--runs", str(args.memory_runs), "--size-mb", str(args.size_mb),
+                                     "--changed-share", "0.01", "--seed", "1"])
     print("# kovxmlmerge benchmark: %s" % time.strftime("%Y-%m-%d %H:%M"))
     print("\nMachine: %d cores; `nproc` load average %.2f at start." % (
         os.cpu_count(), os.getloadavg()[0]))
@@ -327,6 +328,9 @@ def main(argv):
         merge_state(args, main_set)
     if "scaling" not in skip:
         scaling(args)
+    if "html" not in skip:
+        import html_bench  # the HTML report's rows, in a file of their own
+        html_bench.report(args, main_set, generate, reports, run_once, Measure)
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 // Present where a sanitizer is linked in (the fuzzer), absent in the plain
@@ -20,9 +21,12 @@ constexpr std::string_view kMarker = "#KOV-NEXT#\n";
 std::string g_folder;
 int g_callerFolder = -1;  // the working folder of the caller, which reads its corpus from there
 
+// Everything an input left in the folder: its files and what the run wrote
+// (the HTML report's directory among them).
 void removeFiles() {
-  for (const char* name : {"a.xml", "b.xml", "opts.txt"}) {
-    ::unlink((g_folder + "/" + name).c_str());
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(g_folder, ignored)) {
+    std::filesystem::remove_all(entry.path(), ignored);
   }
 }
 

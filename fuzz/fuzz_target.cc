@@ -1,7 +1,9 @@
 // The fuzz target: arbitrary bytes go through a whole run, as one or two
-// input reports and optionally an options file, with all four writers (listing,
-// summary XML, Cobertura and lcov exports) writing into sinks that only count
-// the bytes. Every input must end either in a completed run or in one
+// input reports and optionally an options file, with the listing, summary
+// XML, Cobertura and lcov writers writing into sinks that only count the
+// bytes, and the HTML report written into a directory of the private folder
+// by the directory rule of a real run, with the first part of the input as
+// the source of every file. Every input must end either in a completed run or in one
 // numbered diagnostic; anything else (a crash, a sanitizer report, another
 // exception, an internal-error diagnostic, a leaked descriptor) is a finding.
 //
@@ -34,12 +36,14 @@
 #include "base/diagnostic.h"
 #include "base/text_sink.h"
 #include "driver/command_line.h"
+#include "driver/output_directory.h"
 #include "driver/usage.h"
 #include "fuzz_files.h"
 #include "model/coverage.h"
 #include "reader/merge_state_reader.h"
 #include "reader/report_pipeline.h"
 #include "writers/cobertura_xml.h"
+#include "writers/html/html_report.h"
 #include "writers/export_records.h"
 #include "writers/lcov_tracefile.h"
 #include "writers/merge_state_xml.h"
@@ -87,8 +91,36 @@ void checkStateRoundTrip(const kov::Coverage& coverage, const kov::RunOptions& o
   }
 }
 
-// The run driver's stages, with every output written into a counting sink.
-void runStages(const std::vector<std::string>& arguments) {
+// Every file's source is the same bytes: arbitrary text in the source view.
+class SameSource : public kov::html::SourceProvider {
+ public:
+  explicit SameSource(std::string_view text) : text_(text) {}
+  kov::html::SourceStatus readSource(const kov::CoverageFile&, std::string& text) override {
+    text.assign(text_);
+    return kov::html::SourceStatus::Found;
+  }
+
+ private:
+  std::string_view text_;
+};
+
+// The HTML report, twice: without sources, then with `source` as the source
+// of every file, the second replacing the first as a later run would.
+void writeHtmlReports(kov::Coverage& coverage, std::string_view source) {
+  {
+    kov::OutputDirectory directory("report");
+    kov::html::writeHtmlReport(coverage, directory, nullptr);
+    directory.commit();
+  }
+  kov::OutputDirectory directory("report");
+  SameSource sources(source);
+  kov::html::writeHtmlReport(coverage, directory, &sources);
+  directory.commit();
+}
+
+// The run driver's stages, with every output written into a counting sink
+// (the HTML report into a directory).
+void runStages(const std::vector<std::string>& arguments, std::string_view source) {
   std::ostringstream usage;
   const std::optional<kov::RunOptions> options = kov::parseCommandLine(arguments, usage);
   if (!options) return;
@@ -120,6 +152,7 @@ void runStages(const std::vector<std::string>& arguments) {
   CountingSink lcov;
   kov::writeLcovTracefile(records, lcov);
   lcov.flush();
+  writeHtmlReports(coverage, source);
 }
 
 // Runs `step`; anything but a completed step or one numbered diagnostic
@@ -164,7 +197,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     arguments.insert(arguments.end(), {"-p", "-", "-x", "-"});
   }
 
-  endsInDiagnosticOrSuccess([&] { runStages(arguments); });
+  endsInDiagnosticOrSuccess([&] { runStages(arguments, parts[0]); });
   // Whatever the first part is, it is also read as a state, so that every
   // mutation reaches the state reader and not only those that keep its root.
   endsInDiagnosticOrSuccess([] {

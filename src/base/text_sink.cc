@@ -1,5 +1,6 @@
 #include "base/text_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <unistd.h>
@@ -15,21 +16,38 @@ void appendUnsigned(std::string& out, std::uint64_t value, std::size_t width) {
 }
 
 TextSink& TextSink::putUnsigned(std::uint64_t value, std::size_t width) {
-  appendUnsigned(buffer_, value, width);
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  std::size_t length = static_cast<std::size_t>(end - digits);
+  char* at = reserveSpace(std::max(length, width));
+  if (length < width) {
+    std::memset(at, ' ', width - length);
+    at += width - length;
+  }
+  std::memcpy(at, digits, length);
+  size_ = static_cast<std::size_t>(at + length - data_.get());
   return *this;
 }
 
 TextSink& TextSink::putSigned(std::int64_t value) {
   char digits[24];
   auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  buffer_.append(digits, static_cast<std::size_t>(end - digits));
-  return *this;
+  return *this << std::string_view(digits, static_cast<std::size_t>(end - digits));
+}
+
+void TextSink::grow(std::size_t more) {
+  std::size_t capacity = std::max<std::size_t>(capacity_ * 2, kFlushThreshold + 4096);
+  if (capacity - size_ < more) capacity = size_ + more;
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
 }
 
 void TextSink::flush() {
-  if (buffer_.empty()) return;
-  if (!failed_ && !writeOut(buffer_)) failed_ = true;
-  buffer_.clear();
+  if (size_ == 0) return;
+  if (!failed_ && !writeOut(std::string_view(data_.get(), size_))) failed_ = true;
+  size_ = 0;
 }
 
 bool FdSink::writeOut(std::string_view bytes) {

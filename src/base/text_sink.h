@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,15 +13,29 @@ namespace kov {
 
 class TextSink {
  public:
+  TextSink() = default;
   virtual ~TextSink() = default;
+  TextSink(const TextSink&) = delete;
+  TextSink& operator=(const TextSink&) = delete;
+  TextSink(TextSink&& other) noexcept { *this = std::move(other); }
+  TextSink& operator=(TextSink&& other) noexcept {
+    data_ = std::move(other.data_);
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    failed_ = other.failed_;
+    other.size_ = other.capacity_ = 0;
+    return *this;
+  }
 
   TextSink& operator<<(std::string_view text) {
-    buffer_.append(text);
+    std::memcpy(reserveSpace(text.size()), text.data(), text.size());
+    size_ += text.size();
     maybeFlush();
     return *this;
   }
   TextSink& operator<<(char c) {
-    buffer_.push_back(c);
+    *reserveSpace(1) = c;
+    ++size_;
     return *this;
   }
   /// Writes an unsigned number in decimal, right-aligned in `width` columns
@@ -29,9 +45,20 @@ class TextSink {
   TextSink& putSigned(std::int64_t value);
   /// Ends a line. The buffer is handed on when it is large, and by flush().
   TextSink& endLine() {
-    buffer_.push_back('\n');
+    *this << '\n';
     maybeFlush();
     return *this;
+  }
+  /// Room for `size` more bytes, written in place (for a writer that puts a
+  /// line together byte by byte); commitSpace keeps what was written.
+  char* reserveSpace(std::size_t size) {
+    if (capacity_ - size_ < size) grow(size);
+    return data_.get() + size_;
+  }
+  /// Keeps the bytes written into the reserved space up to `end`.
+  void commitSpace(const char* end) {
+    size_ = static_cast<std::size_t>(end - data_.get());
+    maybeFlush();
   }
   /// Hands everything buffered to the destination.
   void flush();
@@ -45,10 +72,16 @@ class TextSink {
  private:
   static constexpr std::size_t kFlushThreshold = 1 << 16;
   void maybeFlush() {
-    if (buffer_.size() >= kFlushThreshold) flush();
+    if (size_ >= kFlushThreshold) flush();
   }
+  /// Makes room for `more` bytes after the buffered ones.
+  void grow(std::size_t more);
 
-  std::string buffer_;
+  // The buffered bytes: a plain array, so that room written in place need
+  // not be cleared first.
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
   bool failed_ = false;
 };
 

@@ -1,6 +1,6 @@
 // The listing lines of one file, as the listing walk gives them, kept for
-// the time its page is written: the page shows them twice (beside the
-// source and as the listing shows them), and its function table comes first.
+// the time its page is written where the page shows its source: the source
+// view needs every line before the first is shown.
 #pragma once
 
 #include <cstddef>
@@ -12,12 +12,17 @@
 
 namespace kov::html {
 
-/// A decision with MC/DC tables: where its rows stand among the lines.
+/// Whether a line counts in the file's own lines (not in a #line stretch of
+/// another file) and so has a place in the source view of `file`.
+inline bool inOwnLines(const ListingLine& line, const CoverageFile& file) {
+  return line.lineFile == &file && line.line != 0 && line.kind != ListingLine::Kind::Directive;
+}
+
+/// A decision whose MC/DC tables stand under its line in the source view.
 struct McdcBlock {
   const CoverageProbe* probe = nullptr;  // its `mcdc` probe
   std::string_view decision;             // the decision's text, for the caption
-  std::size_t lastRow = 0;               // the index of its last MC/DC row line
-  bool underSource = false;              // shown under its line in the source view
+  std::uint32_t line = 0;                // its line
 };
 
 /// One file's lines.
@@ -34,14 +39,9 @@ struct FileListing {
 
   /// Empties the listing for the next file.
   void clear();
-  /// Whether a line counts in this file's own lines (not in a #line stretch
-  /// of another file) and so has a place in the source view.
-  bool inOwnLines(const ListingLine& line) const {
-    return line.lineFile == file && line.line != 0 && line.kind != ListingLine::Kind::Directive;
-  }
-  /// The decisions with MC/DC tables, in line order of their last row.
-  /// `withSource` places those of the file's own lines under the source.
-  std::vector<McdcBlock> mcdcBlocks(bool withSource) const;
+  /// The decisions with MC/DC tables in the file's own lines, in the order
+  /// of their lines in the listing. `mcdcView`: the view in force is MC/DC.
+  std::vector<McdcBlock> sourceBlocks(bool mcdcView) const;
 };
 
 }  // namespace kov::html

@@ -8,7 +8,6 @@
 #include "model/coverage.h"
 #include "writers/html/file_listing.h"
 #include "writers/html/html_text.h"
-#include "writers/html/mcdc_table.h"
 #include "writers/html/page.h"
 #include "writers/html/report_tree.h"
 #include "writers/html/source_view.h"
@@ -16,11 +15,6 @@
 namespace kov::html {
 namespace {
 
-using Cells = ListingLine::Cells;
-
-// The most nesting levels a line is indented by: deeper code is shown at
-// this depth, as a page of gigabytes of blanks would help nobody.
-constexpr std::uint64_t kMaxIndentation = 100;
 
 std::uint32_t uncoveredOf(std::uint32_t hits, std::uint32_t all) {
   return all >= hits ? all - hits : 0;
@@ -63,7 +57,7 @@ void putFigures(TextSink& out, const CoverageFile& file) {
   out.endLine();
 }
 
-void putFunctionTable(TextSink& out, const FileListing& listing, bool withSource) {
+void putFunctionTable(TextSink& out, const CoverageFile& file, bool withSource) {
   out << "<h2 id=\"functions\">Functions</h2>";
   out.endLine();
   out << "<table class=\"list\">";
@@ -71,8 +65,9 @@ void putFunctionTable(TextSink& out, const FileListing& listing, bool withSource
   putHeadRow(out, {"Function", "#Line", "#Calls", "TER", "Statement TER", "#Uncovered"});
   out << "<tbody>";
   out.endLine();
-  for (std::size_t i = 0; i < listing.functions.size(); ++i) {
-    const CoverageFunction& function = *listing.functions[i].function;
+  // In the file's order, which is the order of the probe view below.
+  for (std::size_t i = 0; i < file.functions().size(); ++i) {
+    const CoverageFunction& function = *file.functions()[i];
     const std::uint32_t uncovered = uncoveredOf(function.hits, function.all);
     out << (uncovered > 0 ? "<tr class=\"u\">" : "<tr>") << "<td><a href=\"#fn";
     out.putUnsigned(i + 1) << "\">";
@@ -102,34 +97,6 @@ void putFunctionTable(TextSink& out, const FileListing& listing, bool withSource
   out.endLine();
 }
 
-// One listing line as a table row: the counts, the line number (with the
-// mark where the probe is not fully covered) and the text indented by its
-// nesting. The last cell is closed, so that the line end after it stays
-// outside the cell, whose blanks are kept.
-void putProbeRow(TextSink& out, const ListingLine& line) {
-  const bool directive = line.kind == ListingLine::Kind::Directive;
-  out << (!line.covered ? "<tr class=\"u\"><td>" : directive ? "<tr class=\"dir\"><td>" : "<tr><td>");
-  if (line.cells == Cells::True || line.cells == Cells::TrueFalse) out.putUnsigned(line.trueCount);
-  out << "<td>";
-  if (line.cells == Cells::False || line.cells == Cells::TrueFalse) out.putUnsigned(line.falseCount);
-  out << "<td>";
-  if (!line.covered) out << "<span class=\"m\">" << kMissingMark << "</span> ";
-  out.putUnsigned(line.line) << "<td>";
-  std::uint64_t indentation = std::min(line.indentation, kMaxIndentation);
-  for (std::uint64_t i = 0; i < indentation; ++i) out << "  ";
-  if (directive) {
-    out << "#line ";
-    out.putUnsigned(line.directiveLine) << " \"";
-    putText(out, line.text);
-    out << '"';
-  } else {
-    putText(out, line.text);
-    if (line.kind == ListingLine::Kind::Probe && line.marker != '\0') out << line.marker;
-  }
-  out << "</td>";
-  out.endLine();
-}
-
 void putIncludes(TextSink& out, const Coverage& coverage, const ReportTree& tree,
                  const CoverageFile& file) {
   if (file.extractedHeaderNames.empty() && file.includeLines.empty()) return;
@@ -153,68 +120,8 @@ void putIncludes(TextSink& out, const Coverage& coverage, const ReportTree& tree
   out.endLine();
 }
 
-// Every function as the listing shows it; the MC/DC tables that do not stand
-// under the source follow the rows of their decision.
-void putProbeView(TextSink& out, const Coverage& coverage, const ReportTree& tree,
-                  const FileListing& listing, const std::vector<McdcBlock>& blocks) {
-  out << "<h2 id=\"probes\">Probes</h2>";
-  out.endLine();
-  putIncludes(out, coverage, tree, *listing.file);
-  std::size_t nextBlock = 0;
-  for (std::size_t f = 0; f < listing.functions.size(); ++f) {
-    const FileListing::Function& entry = listing.functions[f];
-    const CoverageFunction& function = *entry.function;
-    bool incomplete = false;
-    for (std::size_t i = entry.first; i < entry.first + entry.count; ++i) {
-      incomplete = incomplete || !listing.lines[i].covered;
-    }
-    out << (incomplete ? "<section class=\"fn u\" id=\"fn" : "<section class=\"fn\" id=\"fn");
-    out.putUnsigned(f + 1) << "\"><h3>";
-    putFunctionName(out, function);
-    out << " <span class=\"at\">line ";
-    out.putUnsigned(function.definitionLine) << "</span></h3>";
-    out.endLine();
-    out << "<div class=\"scroll\"><table class=\"probes\">";
-    out.endLine();
-    putHeadRow(out, {"#Hits/True", "#False", "#Line", "Description"});
-    out << "<tbody>";
-    out.endLine();
-    for (std::size_t i = entry.first; i < entry.first + entry.count; ++i) {
-      putProbeRow(out, listing.lines[i]);
-      while (nextBlock < blocks.size() && blocks[nextBlock].lastRow == i) {
-        const McdcBlock& block = blocks[nextBlock++];
-        if (block.underSource) continue;
-        out << (mcdcIncomplete(*block.probe) ? "<tr class=\"x u\">" : "<tr class=\"x\">")
-            << "<td colspan=\"4\">";
-        out.endLine();
-        putMcdcTables(out, *block.probe, block.decision, listing.lines[i].line);
-        out << "</td></tr>";
-        out.endLine();
-      }
-    }
-    out << "</tbody>\n</table></div>";
-    out.endLine();
-    if (!listing.file->functionCoverageOnly) {
-      out << "<p class=\"ter\">TER ";
-      putTer(out, function.terValue, function.hits, function.all);
-      out << " of function ";
-      putText(out, function.name);
-      out << "() &middot; ";
-      if (function.statementAvailable) {
-        putTer(out, function.statementTer, function.statementHits, function.statementAll);
-        out << " statement</p>";
-      } else {
-        out << "N.A. statement</p>";
-      }
-      out.endLine();
-    }
-    out << "</section>";
-    out.endLine();
-  }
-}
-
-void putSourceSection(TextSink& out, const FileListing& listing, SourceStatus status,
-                      std::string_view source, const std::vector<McdcBlock>& blocks) {
+void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus status,
+                      std::string_view source, const FileListing* listing) {
   out << "<h2 id=\"source\">Source</h2>";
   out.endLine();
   if (status == SourceStatus::NotFound) {
@@ -231,8 +138,8 @@ void putSourceSection(TextSink& out, const FileListing& listing, SourceStatus st
   }
   const SourceLines lines(source);
   std::uint32_t highest = 0;
-  for (const ListingLine& line : listing.lines) {
-    if (listing.inOwnLines(line) && line.line > highest) highest = line.line;
+  for (const ListingLine& line : listing->lines) {
+    if (inOwnLines(line, *listing->file) && line.line > highest) highest = line.line;
   }
   out << "<p class=\"note\">Beside each line: the counts of its probes (true | false where a "
          "probe counts both), <b>+</b> or <b>-</b> where the code after a closing brace, case or "
@@ -246,14 +153,15 @@ void putSourceSection(TextSink& out, const FileListing& listing, SourceStatus st
     out.endLine();
   }
   putCoveredSwitch(out, true);
-  putSourceView(out, listing, lines, blocks);
+  putSourceView(out, *listing, lines, listing->sourceBlocks(coverage.mcdcView()));
 }
 
 }  // namespace
 
-void writeFilePage(TextSink& out, const Coverage& coverage, const ReportTree& tree,
-                   const FileListing& listing, SourceStatus status, std::string_view source) {
-  const CoverageFile& file = *listing.file;
+void putFilePageHead(TextSink& out, const Coverage& coverage, const ReportTree& tree,
+                     const CoverageFile& file, SourceStatus status, std::string_view source,
+                     const FileListing* listing) {
+  if (listing == nullptr && status == SourceStatus::Found) status = SourceStatus::NotFound;
   const FilePage* page = tree.pageOf(&file);
   const std::string suffix = std::to_string(file.terValue) + " % TER - Coverage report";
   std::string_view label = page != nullptr && !page->label.empty() ? page->label
@@ -271,12 +179,14 @@ void writeFilePage(TextSink& out, const Coverage& coverage, const ReportTree& tr
   out.endLine();
   putFigures(out, file);
   const bool withSource = status == SourceStatus::Found;
-  putFunctionTable(out, listing, withSource);
-  const std::vector<McdcBlock> blocks = listing.mcdcBlocks(withSource);
-  putSourceSection(out, listing, status, source, blocks);
+  putFunctionTable(out, file, withSource);
+  putSourceSection(out, coverage, status, source, listing);
   if (!withSource) putCoveredSwitch(out, true);
-  putProbeView(out, coverage, tree, listing, blocks);
-  endPage(out, coverage);
+  out << "<h2 id=\"probes\">Probes</h2>";
+  out.endLine();
+  putIncludes(out, coverage, tree, file);
 }
+
+void putFilePageTail(TextSink& out, const Coverage& coverage) { endPage(out, coverage); }
 
 }  // namespace kov::html

@@ -1,6 +1,6 @@
 // The page of one file the listing shows: its figures, the table of its
-// functions, the source view where the source was found, and every function
-// as the listing shows it, with the MC/DC tables of its decisions.
+// functions, the source view where the source was found, and then (written
+// by the probe view) every function as the listing shows it.
 #pragma once
 
 #include <string_view>
@@ -17,10 +17,15 @@ namespace html {
 class ReportTree;
 struct FileListing;
 
-/// Writes the page of `listing.file`. `source` holds the source text where
-/// `status` is Found.
-void writeFilePage(TextSink& out, const Coverage& coverage, const ReportTree& tree,
-                   const FileListing& listing, SourceStatus status, std::string_view source);
+/// Writes a file page up to its probe view: figures, the table of its
+/// functions and the source section. `listing` (the file's lines) is needed
+/// where `status` is Found: `source` is then shown, with the lines beside it.
+void putFilePageHead(TextSink& out, const Coverage& coverage, const ReportTree& tree,
+                     const CoverageFile& file, SourceStatus status, std::string_view source,
+                     const FileListing* listing);
+
+/// Closes a file page after its probe view.
+void putFilePageTail(TextSink& out, const Coverage& coverage);
 
 }  // namespace html
 }  // namespace kov

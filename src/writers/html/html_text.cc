@@ -1,6 +1,8 @@
 #include "writers/html/html_text.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "base/text_sink.h"
 
@@ -46,6 +48,11 @@ std::string_view entityOf(char c) {
   }
 }
 
+char* put(char* at, std::string_view piece) {
+  std::memcpy(at, piece.data(), piece.size());
+  return at + piece.size();
+}
+
 std::size_t sequenceLength(unsigned char lead) {
   if (lead < 0xE0) return 2;
   if (lead < 0xF0) return 3;
@@ -65,65 +72,115 @@ bool isForbidden(std::string_view sequence) {
   return (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
 }
 
-// Writes one character of a high byte; returns the number of bytes it took.
-std::size_t putHigh(TextSink& out, std::string_view rest, Charset charset) {
+// Writes one character of a high byte; `taken` gets the bytes it took.
+char* putHigh(char* at, std::string_view rest, Charset charset, std::size_t& taken) {
   const auto lead = static_cast<unsigned char>(rest[0]);
   if (charset == Charset::Latin1) {
-    if (lead < 0xA0) {
-      out << kReplacement;  // a C1 control
-    } else {
-      out << static_cast<char>(0xC0 | (lead >> 6)) << static_cast<char>(0x80 | (lead & 0x3F));
-    }
-    return 1;
+    taken = 1;
+    if (lead < 0xA0) return put(at, kReplacement);  // a C1 control
+    *at++ = static_cast<char>(0xC0 | (lead >> 6));
+    *at++ = static_cast<char>(0x80 | (lead & 0x3F));
+    return at;
   }
-  std::size_t length = sequenceLength(lead);
-  if (length > rest.size()) length = rest.size();  // only where the caller broke its promise
-  std::string_view sequence = rest.substr(0, length);
-  if (sequence.size() < 2 || isForbidden(sequence)) {
-    out << kReplacement;
-  } else {
-    out << sequence;
-  }
-  return length;
+  taken = std::min(sequenceLength(lead), rest.size());  // shorter only where the caller erred
+  std::string_view sequence = rest.substr(0, taken);
+  return put(at, sequence.size() < 2 || isForbidden(sequence) ? kReplacement : sequence);
 }
 
-void putEscaped(TextSink& out, std::string_view text, Charset charset,
-                const std::array<Byte, 256>& table) {
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+
+constexpr std::uint64_t hasZeroByte(std::uint64_t word) { return (word - kOnes) & ~word & kHighs; }
+constexpr std::uint64_t hasByte(std::uint64_t word, unsigned char byte) {
+  return hasZeroByte(word ^ (kOnes * byte));
+}
+
+// Whether all eight bytes of `word` pass as they are: printable ASCII that
+// needs no entity.
+bool allPlain(std::uint64_t word, bool attribute) {
+  // With no byte of 0x80 or above, the second test finds exactly the bytes below 0x20.
+  std::uint64_t special = (word & kHighs) | ((word - kOnes * 0x20) & ~word & kHighs) |
+                          hasByte(word, 0x7F) | hasByte(word, '&') | hasByte(word, '<') |
+                          hasByte(word, '>');
+  if (attribute) special |= hasByte(word, '"') | hasByte(word, '\'');
+  return special == 0;
+}
+
+// Whether a text needs nothing but copying, as most do: eight bytes at a
+// time, then the rest.
+bool isPlain(std::string_view text, const std::array<Byte, 256>& table, bool attribute) {
+  std::size_t i = 0;
+  for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+    std::memcpy(&word, text.data() + i, 8);
+    if (!allPlain(word, attribute)) return false;
+  }
+  unsigned special = 0;
+  for (; i < text.size(); ++i) special |= static_cast<unsigned>(table[static_cast<unsigned char>(text[i])]);
+  return special == static_cast<unsigned>(Byte::Plain);
+}
+
+char* escape(char* at, std::string_view text, Charset charset, bool attribute) {
+  const std::array<Byte, 256>& table = attribute ? kAttributeBytes : kTextBytes;
+  if (isPlain(text, table, attribute)) return put(at, text);
   std::size_t i = 0;
   while (i < text.size()) {
-    std::size_t plain = i;
-    while (plain < text.size() && table[static_cast<unsigned char>(text[plain])] == Byte::Plain) {
-      ++plain;
-    }
-    if (plain > i) out << text.substr(i, plain - i);
-    i = plain;
-    if (i == text.size()) break;
-    switch (table[static_cast<unsigned char>(text[i])]) {
+    const char c = text[i];
+    switch (table[static_cast<unsigned char>(c)]) {
+      case Byte::Plain:
+        *at++ = c;
+        ++i;
+        break;
       case Byte::Entity:
-        out << entityOf(text[i]);
+        at = put(at, entityOf(c));
         ++i;
         break;
       case Byte::Control:
-        out << kReplacement;
+        at = put(at, kReplacement);
         ++i;
         break;
-      case Byte::High:
-        i += putHigh(out, text.substr(i), charset);
+      case Byte::High: {
+        std::size_t taken;
+        at = putHigh(at, text.substr(i), charset, taken);
+        i += taken;
         break;
-      case Byte::Plain:
-        break;
+      }
     }
+  }
+  return at;
+}
+
+// Escapes into the sink's buffer, a piece at a time: a text may be large.
+// A piece never ends inside a UTF-8 sequence.
+void putEscaped(TextSink& out, std::string_view text, Charset charset, bool attribute) {
+  constexpr std::size_t kPiece = 4096;
+  while (!text.empty()) {
+    std::size_t length = std::min(text.size(), kPiece);
+    if (charset == Charset::Utf8) {
+      while (length < text.size() && length > 0 && (text[length] & 0xC0) == 0x80) --length;
+      if (length == 0) length = std::min(text.size(), kPiece);
+    }
+    char* at = out.reserveSpace(escapedSizeLimit(length));
+    out.commitSpace(escape(at, text.substr(0, length), charset, attribute));
+    text.remove_prefix(length);
   }
 }
 
 }  // namespace
 
+char* escapeText(char* at, std::string_view text, Charset charset) {
+  return escape(at, text, charset, false);
+}
+
+char* escapeAttribute(char* at, std::string_view text, Charset charset) {
+  return escape(at, text, charset, true);
+}
+
 void putText(TextSink& out, std::string_view text, Charset charset) {
-  putEscaped(out, text, charset, kTextBytes);
+  putEscaped(out, text, charset, false);
 }
 
 void putAttribute(TextSink& out, std::string_view text, Charset charset) {
-  putEscaped(out, text, charset, kAttributeBytes);
+  putEscaped(out, text, charset, true);
 }
 
 bool isValidUtf8(std::string_view text) {
@@ -132,12 +189,8 @@ bool isValidUtf8(std::string_view text) {
   const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   while (i < size) {
     // ASCII runs are the common case: skip them eight bytes at a time.
-    while (i + 8 <= size) {
-      std::uint64_t word = 0;
-      for (std::size_t k = 0; k < 8; ++k) word |= std::uint64_t{at(i + k)} << (8 * k);
-      if ((word & 0x8080808080808080ULL) != 0) break;
-      i += 8;
-    }
+    std::uint64_t word;
+    while (i + 8 <= size && (std::memcpy(&word, text.data() + i, 8), (word & kHighs) == 0)) i += 8;
     if (i == size) break;
     const unsigned char lead = at(i);
     if (lead < 0x80) {

@@ -9,6 +9,7 @@
 // change the structure of a page.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -24,10 +25,21 @@ enum class Charset : std::uint8_t {
   Utf8,    // valid UTF-8 (see isValidUtf8): source files that are
 };
 
-/// Writes `text` as the content of an element.
+/// The most bytes the escaped form of a text of `size` bytes takes.
+constexpr std::size_t escapedSizeLimit(std::size_t size) { return 6 * size; }
+
+/// Escapes `text` as the content of an element into `at`, which has room
+/// for escapedSizeLimit(text.size()) bytes; returns the end of what it wrote.
+char* escapeText(char* at, std::string_view text, Charset charset = Charset::Latin1);
+
+/// Escapes `text` as an attribute value (to stand between double quotes)
+/// into `at`, which has room for escapedSizeLimit(text.size()) bytes.
+char* escapeAttribute(char* at, std::string_view text, Charset charset = Charset::Latin1);
+
+/// Writes escapeText of `text`.
 void putText(TextSink& out, std::string_view text, Charset charset = Charset::Latin1);
 
-/// Writes `text` as an attribute value, to stand between double quotes.
+/// Writes escapeAttribute of `text`.
 void putAttribute(TextSink& out, std::string_view text, Charset charset = Charset::Latin1);
 
 /// Whether `text` is well-formed UTF-8: no stray continuation bytes, no

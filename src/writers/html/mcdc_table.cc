@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/text_sink.h"
+#include "model/coverage_function.h"
 #include "model/coverage_probe.h"
 #include "writers/html/html_text.h"
 #include "writers/html/page.h"
@@ -134,6 +135,42 @@ void putPairs(TextSink& out, const McdcRows& rows) {
 }
 
 }  // namespace
+
+void McdcTracker::beginFunction(const CoverageFunction& function, bool mcdcView) {
+  withoutRows_.clear();
+  decisionFile_ = nullptr;
+  if (!mcdcView) return;
+  for (const auto& probe : function.probes()) {
+    const McdcRows* rows = probe->mcdcRows();
+    if (rows != nullptr && rows->rows.empty() && !rows->evaluations.empty()) {
+      withoutRows_.emplace(rows->evaluations.back().probe, probe.get());
+    }
+  }
+}
+
+const CoverageProbe* McdcTracker::decisionAt(const ListingLine& line) {
+  const CoverageProbe* decision = nullptr;
+  if (line.kind == ListingLine::Kind::McdcRow && line.row == 0) {
+    decision = line.probe;
+  } else if (line.kind == ListingLine::Kind::Probe) {
+    if (line.cells == ListingLine::Cells::TrueFalse) {
+      decision_ = line.text;
+      decisionFile_ = line.lineFile;
+      decisionLine_ = line.line;
+    }
+    if (!withoutRows_.empty()) {
+      auto found = withoutRows_.find(line.probe);
+      if (found != withoutRows_.end()) decision = found->second;
+    }
+  }
+  return decision != nullptr && hasMcdcTables(*decision) ? decision : nullptr;
+}
+
+std::string_view McdcTracker::decisionText(const ListingLine& line,
+                                           const CoverageProbe& mcdc) const {
+  const bool sameLine = decisionFile_ == line.lineFile && decisionLine_ == line.line;
+  return sameLine ? decision_ : std::string_view(mcdc.description);
+}
 
 bool hasMcdcTables(const CoverageProbe& mcdc) {
   const McdcRows* rows = mcdc.mcdcRows();

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
+
+#include "writers/probe_line.h"
 
 namespace kov {
 
@@ -13,6 +16,28 @@ class CoverageProbe;
 class TextSink;
 
 namespace html {
+
+/// Follows a function's listing lines and tells after which line the MC/DC
+/// tables of a decision stand: after its last MC/DC row, or, for a decision
+/// without any pair (and so without rows), after its last evaluation.
+class McdcTracker {
+ public:
+  /// A function's lines begin; `mcdcView`: the view in force is the MC/DC
+  /// view (only then does a decision have evaluations).
+  void beginFunction(const CoverageFunction& function, bool mcdcView);
+  /// The `mcdc` probe of the decision whose tables begin at `line` (its
+  /// first row, or its last evaluation), or nullptr. Lines are given in order.
+  const CoverageProbe* decisionAt(const ListingLine& line);
+  /// The decision's text for the caption: the line with both counts just
+  /// before its rows, or else the `mcdc` probe's own text.
+  std::string_view decisionText(const ListingLine& line, const CoverageProbe& mcdc) const;
+
+ private:
+  std::unordered_map<const CoverageProbe*, const CoverageProbe*> withoutRows_;
+  std::string_view decision_;
+  const CoverageFile* decisionFile_ = nullptr;
+  std::uint32_t decisionLine_ = 0;
+};
 
 /// Whether the decision of an `mcdc` probe has a table to show (evaluations).
 bool hasMcdcTables(const CoverageProbe& mcdc);

@@ -44,7 +44,6 @@ void putChip(TextSink& out, const ListingLine& line) {
 std::unordered_set<const CoverageProbe*> shownInTables(const std::vector<McdcBlock>& blocks) {
   std::unordered_set<const CoverageProbe*> probes;
   for (const McdcBlock& block : blocks) {
-    if (!block.underSource) continue;
     probes.insert(block.probe);
     for (const McdcEvaluation& evaluation : block.probe->mcdcRows()->evaluations) {
       probes.insert(evaluation.probe);
@@ -58,16 +57,14 @@ class SourceTable {
   SourceTable(TextSink& out, const FileListing& listing, const std::vector<McdcBlock>& blocks)
       : out_(out), listing_(listing), skipped_(shownInTables(blocks)) {
     for (std::size_t i = 0; i < listing.lines.size(); ++i) {
-      if (listing.inOwnLines(listing.lines[i])) own_.push_back(i);
+      if (inOwnLines(listing.lines[i], *listing.file)) own_.push_back(i);
     }
     std::stable_sort(own_.begin(), own_.end(), [&](std::size_t a, std::size_t b) {
       return listing.lines[a].line < listing.lines[b].line;
     });
-    for (const McdcBlock& block : blocks) {
-      if (block.underSource) blocks_.push_back(&block);
-    }
+    for (const McdcBlock& block : blocks) blocks_.push_back(&block);
     std::stable_sort(blocks_.begin(), blocks_.end(), [&](const McdcBlock* a, const McdcBlock* b) {
-      return lineOf(*a) < lineOf(*b);
+      return a->line < b->line;
     });
   }
 
@@ -79,13 +76,10 @@ class SourceTable {
     while (nextOwn_ < own_.size()) {
       putRow(listing_.lines[own_[nextOwn_]].line, {}, Charset::Latin1);
     }
-    while (nextBlock_ < blocks_.size()) putBlocks(lineOf(*blocks_[nextBlock_]));
+    while (nextBlock_ < blocks_.size()) putBlocks(blocks_[nextBlock_]->line);
   }
 
  private:
-  std::uint32_t lineOf(const McdcBlock& block) const {
-    return listing_.lines[block.lastRow].line;
-  }
 
   void putRow(std::size_t number, std::string_view text, Charset charset) {
     const std::size_t first = nextOwn_;
@@ -111,7 +105,7 @@ class SourceTable {
 
   void putBlocks(std::size_t number) {
     const std::size_t first = nextBlock_;
-    while (nextBlock_ < blocks_.size() && lineOf(*blocks_[nextBlock_]) <= number) ++nextBlock_;
+    while (nextBlock_ < blocks_.size() && blocks_[nextBlock_]->line <= number) ++nextBlock_;
     if (first == nextBlock_) return;
     bool incomplete = false;
     for (std::size_t i = first; i < nextBlock_; ++i) {
@@ -120,7 +114,7 @@ class SourceTable {
     out_ << (incomplete ? "<tr class=\"x u\">" : "<tr class=\"x\">") << "<td colspan=\"3\">";
     out_.endLine();
     for (std::size_t i = first; i < nextBlock_; ++i) {
-      putMcdcTables(out_, *blocks_[i]->probe, blocks_[i]->decision, lineOf(*blocks_[i]));
+      putMcdcTables(out_, *blocks_[i]->probe, blocks_[i]->decision, blocks_[i]->line);
     }
     out_ << "</td></tr>";
     out_.endLine();

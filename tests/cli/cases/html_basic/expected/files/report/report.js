@@ -153,12 +153,14 @@
     document.addEventListener('keydown', function (event) {
       if (event.ctrlKey || event.metaKey || event.altKey) return;
       if (event.key !== 'n' && event.key !== 'p') return;
+      // Keys typed into a text field are text; a checkbox takes none.
       const target = event.target;
-      if (target && (target.tagName === 'INPUT' || target.tagName === 'TEXTAREA' ||
-                     target.tagName === 'SELECT' || target.isContentEditable)) {
+      if (target && target.matches &&
+          target.matches('input:not([type="checkbox"]):not([type="radio"]), textarea, select, ' +
+                         '[contenteditable]')) {
         return;
       }
-      const marked = Array.from(document.querySelectorAll('tr.u')).filter(function (row) {
+      const marked = Array.from(document.querySelectorAll('tr.u:not(.x)')).filter(function (row) {
         return row.getClientRects().length > 0;
       });
       if (marked.length === 0) return;
