@@ -148,7 +148,7 @@ void McdcTracker::beginFunction(const CoverageFunction& function, bool mcdcView)
   }
 }
 
-const CoverageProbe* McdcTracker::decisionAt(const ListingLine& line) {
+const CoverageProbe* McdcTracker::decisionAtLine(const ListingLine& line) {
   const CoverageProbe* decision = nullptr;
   if (line.kind == ListingLine::Kind::McdcRow && line.row == 0) {
     decision = line.probe;

@@ -27,12 +27,21 @@ class McdcTracker {
   void beginFunction(const CoverageFunction& function, bool mcdcView);
   /// The `mcdc` probe of the decision whose tables begin at `line` (its
   /// first row, or its last evaluation), or nullptr. Lines are given in order.
-  const CoverageProbe* decisionAt(const ListingLine& line);
+  const CoverageProbe* decisionAt(const ListingLine& line) {
+    // Most lines are none of the lines that matter here.
+    const bool matters = line.kind == ListingLine::Kind::McdcRow
+                             ? line.row == 0
+                             : line.kind == ListingLine::Kind::Probe &&
+                                   (line.cells == ListingLine::Cells::TrueFalse || !withoutRows_.empty());
+    return matters ? decisionAtLine(line) : nullptr;
+  }
   /// The decision's text for the caption: the line with both counts just
   /// before its rows, or else the `mcdc` probe's own text.
   std::string_view decisionText(const ListingLine& line, const CoverageProbe& mcdc) const;
 
  private:
+  const CoverageProbe* decisionAtLine(const ListingLine& line);
+
   std::unordered_map<const CoverageProbe*, const CoverageProbe*> withoutRows_;
   std::string_view decision_;
   const CoverageFile* decisionFile_ = nullptr;

@@ -48,10 +48,7 @@ void ProbeView::beginFunction(const CoverageFunction& function) {
   out_.putUnsigned(function.definitionLine) << "</span></h3>\n" << kTableHead;
 }
 
-void ProbeView::line(const ListingLine& line) {
-  if (pending_ != nullptr && line.probe != pending_) putPendingTables();
-  putRow(line);
-  if (!mcdcView_) return;  // only the MC/DC view has MC/DC tables
+void ProbeView::followDecisions(const ListingLine& line) {
   const CoverageProbe* decision = decisions_.decisionAt(line);
   if (decision == nullptr) return;
   // The source view shows the tables of the file's own lines under them.

@@ -24,11 +24,16 @@ class ProbeView {
   ProbeView(TextSink& out, const CoverageFile& file, bool sourceShown, bool mcdcView);
 
   void beginFunction(const CoverageFunction& function);
-  void line(const ListingLine& line);
+  void line(const ListingLine& line) {
+    if (pending_ != nullptr && line.probe != pending_) putPendingTables();
+    putRow(line);
+    if (mcdcView_) followDecisions(line);  // only the MC/DC view has MC/DC tables
+  }
   void endFunction(const CoverageFunction& function);
 
  private:
   void putRow(const ListingLine& line);
+  void followDecisions(const ListingLine& line);
   void putPendingTables();
 
   TextSink& out_;
