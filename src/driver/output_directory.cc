@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "base/diagnostic.h"
+#include "driver/path_parts.h"
 #include "driver/disk_sync.h"
 #include "writers/html/html_report.h"
 
@@ -19,18 +20,6 @@ namespace {
 std::string withoutTrailingSlashes(std::string name) {
   while (name.size() > 1 && name.back() == '/') name.pop_back();
   return name;
-}
-
-std::string directoryOf(const std::string& name) {
-  std::size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return name.substr(0, slash);
-}
-
-std::string baseNameOf(const std::string& name) {
-  std::size_t slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
 // A new, unique directory beside `target` ("dir/.name.tag.XXXXXX"); empty

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/diagnostic.h"
+#include "driver/path_parts.h"
 
 namespace kov {
 namespace {
@@ -26,18 +27,6 @@ int inheritedDescriptor(const std::string& name) {
     }
   }
   return -1;
-}
-
-std::string directoryOf(const std::string& name) {
-  std::size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return name.substr(0, slash);
-}
-
-std::string baseNameOf(const std::string& name) {
-  std::size_t slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
 mode_t defaultFileMode() {

@@ -281,6 +281,57 @@ function checkFigures(where, name, text, summary, report) {
   }
 }
 
+// --- the style sheet and the script as code ----------------------------------------
+
+// Chromium drops a rule it cannot parse and a declaration it does not know,
+// silently: every rule and every declaration of the style sheet must arrive.
+async function checkAssets(browser, origin, repo) {
+  const where = 'report.css and report.js';
+  const script = path.join(repo, 'src', 'writers', 'html', 'assets', 'report.js');
+  const check = childProcess.spawnSync(process.execPath, ['--check', script], { encoding: 'utf8' });
+  if (check.status !== 0) fail(where, 'node --check: ' + check.stderr);
+  if (!/^'use strict';$/m.test(fs.readFileSync(script, 'utf8'))) fail(where, 'the script is not strict');
+
+  const source = fs.readFileSync(path.join(repo, 'src', 'writers', 'html', 'assets', 'report.css'), 'utf8')
+    .replace(/\/\*[\s\S]*?\*\//g, '');
+  // Top-level rules as the file writes them (an @media block is one), and
+  // every declaration inside a block.
+  let depth = 0;
+  let rules = 0;
+  const declarations = [];
+  let text = '';
+  for (const c of source) {
+    if (c === '{') {
+      if (depth === 0) rules++;
+      depth++;
+      text = '';
+    } else if (c === '}' || c === ';') {
+      if (depth > 0 && text.includes(':') && !/[{}]/.test(text)) declarations.push(text.trim());
+      if (c === '}') depth--;
+      text = '';
+    } else {
+      text += c;
+    }
+  }
+  const context = await browser.newContext();
+  const page = await watchedPage(context, origin, where);
+  await page.goto(origin + '/plain/basic/index.html');
+  const result = await page.evaluate(function (declarations) {
+    const sheet = Array.from(document.styleSheets).find(function (s) { return /report\.css$/.test(s.href); });
+    const refused = declarations.filter(function (declaration) {
+      const colon = declaration.indexOf(':');
+      return !CSS.supports(declaration.slice(0, colon).trim(), declaration.slice(colon + 1).trim());
+    });
+    return { rules: sheet.cssRules.length, refused: refused };
+  }, declarations);
+  if (result.rules !== rules) {
+    fail(where, 'Chromium reads ' + result.rules + ' rules of the ' + rules + ' in report.css');
+  }
+  for (const declaration of result.refused) fail(where, 'Chromium refuses "' + declaration + '"');
+  if (declarations.length < 100) fail(where, 'only ' + declarations.length + ' declarations found');
+  await context.close();
+}
+
 // --- what a person does with the pages -------------------------------------------
 
 async function texts(page, selector) {
@@ -437,6 +488,7 @@ async function main() {
     for (const report of reports) {
       pages += await checkPages(browser, origin, work, report, summaries[report.name], validator, axeSource);
     }
+    await checkAssets(browser, origin, repo);
     await checkSorting(browser, origin);
     await checkFilter(browser, origin);
     await checkSwitchAndKeys(browser, origin);

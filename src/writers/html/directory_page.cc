@@ -99,12 +99,8 @@ void writeDirectoryPage(TextSink& out, const Coverage& coverage, const ReportTre
   putTer(out, page.tally.ter(), page.tally.hits, page.tally.all);
   putBar(out, page.tally.ter());
   out << "</dd></div><div><dt>Statement TER</dt><dd>";
-  putTer(out, page.tally.statementTer(), page.tally.statementHits, page.tally.statementAll);
-  putBar(out, page.tally.statementTer());
-  if (page.tally.functionsWithoutStatement > 0) {
-    out << "<span class=\"sub\">N.A. for ";
-    out.putUnsigned(page.tally.functionsWithoutStatement) << " functions</span>";
-  }
+  putStatementFigure(out, true, page.tally.statementTer(), page.tally.statementHits,
+                     page.tally.statementAll, page.tally.functionsWithoutStatement);
   out << "</dd></div><div><dt>Files</dt><dd>";
   out.putUnsigned(page.tally.files) << "</dd></div><div><dt>Functions</dt><dd>";
   out.putUnsigned(page.tally.functions()) << "</dd></div></dl>";

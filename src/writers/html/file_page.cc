@@ -27,26 +27,13 @@ void putFunctionName(TextSink& out, const CoverageFunction& function) {
   out << "</span>";
 }
 
-void putStatementFigure(TextSink& out, const CoverageFile& file) {
-  if (file.functionsWithStatement > 0) {
-    putTer(out, file.statementTer, file.statementHits, file.statementAll);
-    putBar(out, file.statementTer);
-  } else {
-    out << "100 % (0/0)";
-    putBar(out, 100);
-  }
-  if (file.functionsWithoutStatement > 0) {
-    out << "<span class=\"sub\">N.A. for ";
-    out.putUnsigned(file.functionsWithoutStatement) << " functions</span>";
-  }
-}
-
 void putFigures(TextSink& out, const CoverageFile& file) {
   out << "<dl class=\"figures\"><div><dt>TER</dt><dd>";
   putTer(out, file.terValue, file.hits, file.all);
   putBar(out, file.terValue);
   out << "</dd></div><div><dt>Statement TER</dt><dd>";
-  putStatementFigure(out, file);
+  putStatementFigure(out, file.functionsWithStatement > 0, file.statementTer, file.statementHits,
+                     file.statementAll, file.functionsWithoutStatement);
   out << "</dd></div><div><dt>Uncovered outcomes</dt><dd>";
   out.putUnsigned(uncoveredOf(file.hits, file.all)) << "</dd></div><div><dt>Functions</dt><dd>";
   out.putUnsigned(file.functionsWithStatement + file.functionsWithoutStatement)

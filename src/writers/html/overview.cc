@@ -10,6 +10,7 @@
 #include "writers/html/html_text.h"
 #include "writers/html/page.h"
 #include "writers/html/report_tree.h"
+#include "writers/report_entry.h"
 
 namespace kov::html {
 namespace {
@@ -30,17 +31,9 @@ void putOverallFigures(TextSink& out, const Coverage& coverage) {
   }
   putBar(out, coverage.terValue);
   out << "</dd></div><div><dt>Statement TER</dt><dd>";
-  if (coverage.functionsWithStatement > 0) {
-    putTer(out, coverage.statementTer, coverage.statementHits, coverage.statementAll);
-    putBar(out, coverage.statementTer);
-  } else {
-    out << "100 % (0/0)";
-    putBar(out, 100);
-  }
-  if (coverage.functionsWithoutStatement > 0) {
-    out << "<span class=\"sub\">N.A. for ";
-    out.putUnsigned(coverage.functionsWithoutStatement) << " functions</span>";
-  }
+  putStatementFigure(out, coverage.functionsWithStatement > 0, coverage.statementTer,
+                     coverage.statementHits, coverage.statementAll,
+                     coverage.functionsWithoutStatement);
   out << "</dd></div>";
   putFigure(out, "Uncovered outcomes", coverage.all >= coverage.hits ? coverage.all - coverage.hits : 0);
   out.endLine();
@@ -89,8 +82,6 @@ void putAllFiles(TextSink& out, const ReportTree& tree) {
   out.endLine();
 }
 
-// An input report list entry is "path (stamp)"; the split searches from the
-// end, so that a path holding parentheses keeps them.
 void putReports(TextSink& out, const Coverage& coverage) {
   out << "<h2 id=\"reports\">Reports merged</h2>";
   out.endLine();
@@ -101,20 +92,12 @@ void putReports(TextSink& out, const Coverage& coverage) {
   out.endLine();
   std::size_t number = 0;
   for (std::string_view entry : coverage.inputReportList) {
-    std::string_view name = entry;
-    std::string_view generated;
-    std::size_t open = entry.rfind('(');
-    if (open != std::string_view::npos) {
-      name = entry.substr(0, open == 0 ? 0 : open - 1);
-      generated = entry.substr(open + 1);
-      std::size_t close = generated.rfind(')');
-      if (close != std::string_view::npos) generated = generated.substr(0, close);
-    }
+    const ReportEntry report = splitReportEntry(entry);
     out << "<tr><td class=\"n\">";
     out.putUnsigned(++number) << "</td><td>";
-    putLocalName(out, name);
+    putLocalName(out, report.name);
     out << "</td><td>";
-    putText(out, generated);
+    putText(out, report.generated);
     out << "</td></tr>";
     out.endLine();
   }

@@ -90,6 +90,21 @@ void putBar(TextSink& out, std::uint32_t ter) {
   out.putUnsigned(ter) << ' ' << levelOf(ter) << "\" aria-hidden=\"true\"></span>";
 }
 
+void putStatementFigure(TextSink& out, bool shown, std::uint32_t ter, std::uint32_t hits,
+                        std::uint32_t all, std::uint32_t notAvailable) {
+  if (!shown) {
+    ter = 100;
+    hits = 0;
+    all = 0;
+  }
+  putTer(out, ter, hits, all);
+  putBar(out, ter);
+  if (notAvailable > 0) {
+    out << "<span class=\"sub\">N.A. for ";
+    out.putUnsigned(notAvailable) << " functions</span>";
+  }
+}
+
 void putTerCell(TextSink& out, std::uint32_t ter, std::uint32_t hits, std::uint32_t all) {
   out << "<td class=\"t\">";
   putBar(out, ter);

@@ -43,6 +43,12 @@ void putTer(TextSink& out, std::uint32_t ter, std::uint32_t hits, std::uint32_t 
 /// A bar of `ter` percent (decorative: the figure stands beside it).
 void putBar(TextSink& out, std::uint32_t ter);
 
+/// A statement TER figure: "P % (H/A)" and a bar where `shown` (some
+/// function has statement coverage), else "100 % (0/0)" as the listing
+/// says; then the count of functions without statement coverage.
+void putStatementFigure(TextSink& out, bool shown, std::uint32_t ter, std::uint32_t hits,
+                        std::uint32_t all, std::uint32_t notAvailable);
+
 /// A table cell with a bar and "P % (H/A)".
 void putTerCell(TextSink& out, std::uint32_t ter, std::uint32_t hits, std::uint32_t all);
 
