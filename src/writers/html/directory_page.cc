@@ -30,16 +30,6 @@ void putRowStart(TextSink& out, const Tally& tally) {
   out << (uncoveredOf(tally) > 0 ? "<tr class=\"u\"><td>" : "<tr><td>");
 }
 
-// A name as a table shows it; an empty one (a report may give one) still
-// needs a text, or the link would name nothing.
-void putName(TextSink& out, std::string_view name) {
-  if (name.empty()) {
-    out << "(no name)";
-  } else {
-    putText(out, name);
-  }
-}
-
 }  // namespace
 
 void putTallyCells(TextSink& out, const Tally& tally) {
@@ -90,7 +80,7 @@ void writeDirectoryPage(TextSink& out, const Coverage& coverage, const ReportTre
                         std::size_t directory) {
   const DirectoryPage& page = tree.directories()[directory];
   std::string suffix = "directory - " + std::to_string(page.tally.ter()) + " % TER";
-  beginPage(out, PageKind::Directory, page.path, suffix, tree, directory, {});
+  beginPage(out, PageKind::Directory, page.path, suffix, tree, directory, std::nullopt);
   out << "<h1><span class=\"kind\">Directory</span>";
   putName(out, page.path);
   out << "/</h1>";

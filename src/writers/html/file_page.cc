@@ -1,5 +1,6 @@
 #include "writers/html/file_page.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,6 @@
 
 namespace kov::html {
 namespace {
-
 
 std::uint32_t uncoveredOf(std::uint32_t hits, std::uint32_t all) {
   return all >= hits ? all - hits : 0;
@@ -44,7 +44,9 @@ void putFigures(TextSink& out, const CoverageFile& file) {
   out.endLine();
 }
 
-void putFunctionTable(TextSink& out, const CoverageFile& file, bool withSource) {
+// `sourceLines`: the lines of the source view (0 without one), to which a
+// function's line links.
+void putFunctionTable(TextSink& out, const CoverageFile& file, std::size_t sourceLines) {
   out << "<h2 id=\"functions\">Functions</h2>";
   out.endLine();
   out << "<table class=\"list\">";
@@ -60,7 +62,7 @@ void putFunctionTable(TextSink& out, const CoverageFile& file, bool withSource) 
     out.putUnsigned(i + 1) << "\">";
     putFunctionName(out, function);
     out << "</a></td><td class=\"n\">";
-    if (withSource) {
+    if (function.definitionLine >= 1 && function.definitionLine <= sourceLines) {
       out << "<a href=\"#L";
       out.putUnsigned(function.definitionLine) << "\">";
       out.putUnsigned(function.definitionLine) << "</a>";
@@ -108,7 +110,7 @@ void putIncludes(TextSink& out, const Coverage& coverage, const ReportTree& tree
 }
 
 void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus status,
-                      std::string_view source, const FileListing* listing) {
+                      const SourceLines* lines, const FileListing* listing) {
   out << "<h2 id=\"source\">Source</h2>";
   out.endLine();
   if (status == SourceStatus::NotFound) {
@@ -123,7 +125,6 @@ void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus stat
     out.endLine();
     return;
   }
-  const SourceLines lines(source);
   std::uint32_t highest = 0;
   for (const ListingLine& line : listing->lines) {
     if (inOwnLines(line, *listing->file) && line.line > highest) highest = line.line;
@@ -133,14 +134,14 @@ void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus stat
          "end was or was not reached, and " << kMissingMark
       << " where a probe is not fully covered.</p>";
   out.endLine();
-  if (highest > lines.count()) {
+  if (highest > lines->count()) {
     out << "<p class=\"note warn\">The source has ";
-    out.putUnsigned(lines.count()) << " lines, the reports name lines up to ";
+    out.putUnsigned(lines->count()) << " lines, the reports name lines up to ";
     out.putUnsigned(highest) << ": it may not be the source the reports were made from.</p>";
     out.endLine();
   }
   putCoveredSwitch(out, true);
-  putSourceView(out, *listing, lines, listing->sourceBlocks(coverage.mcdcView()));
+  putSourceView(out, *listing, *lines, listing->sourceBlocks(coverage.mcdcView()));
 }
 
 }  // namespace
@@ -151,23 +152,20 @@ void putFilePageHead(TextSink& out, const Coverage& coverage, const ReportTree& 
   if (listing == nullptr && status == SourceStatus::Found) status = SourceStatus::NotFound;
   const FilePage* page = tree.pageOf(&file);
   const std::string suffix = std::to_string(file.terValue) + " % TER - Coverage report";
-  std::string_view label = page != nullptr && !page->label.empty() ? page->label
-                                                                    : std::string_view("(no name)");
   beginPage(out, PageKind::File, file.displayName, suffix, tree,
-            page != nullptr ? page->directory : 0, label);
+            page != nullptr ? page->directory : 0,
+            page != nullptr ? page->label : std::string_view(file.displayName));
   out << "<h1><span class=\"kind\">"
       << (file.fileType == kHeaderFile ? "Header file" : "Source file") << "</span>";
-  if (file.displayName.empty()) {
-    out << "(no name)";
-  } else {
-    putText(out, file.displayName);
-  }
+  putName(out, file.displayName);
   out << "</h1>";
   out.endLine();
   putFigures(out, file);
   const bool withSource = status == SourceStatus::Found;
-  putFunctionTable(out, file, withSource);
-  putSourceSection(out, coverage, status, source, listing);
+  std::optional<SourceLines> lines;
+  if (withSource) lines.emplace(source);
+  putFunctionTable(out, file, withSource ? lines->count() : 0);
+  putSourceSection(out, coverage, status, withSource ? &*lines : nullptr, listing);
   if (!withSource) putCoveredSwitch(out, true);
   out << "<h2 id=\"probes\">Probes</h2>";
   out.endLine();

@@ -70,11 +70,7 @@ void putAllFiles(TextSink& out, const ReportTree& tree) {
     tally.add(*page.file);
     out << (tally.all > tally.hits ? "<tr class=\"u\"><td><a href=\"" : "<tr><td><a href=\"")
         << page.pageName << "\">";
-    if (page.file->displayName.empty()) {
-      out << "(no name)";
-    } else {
-      putText(out, page.file->displayName);
-    }
+    putName(out, page.file->displayName);
     out << "</a></td>";
     putTallyCells(out, tally);
   }
@@ -121,7 +117,7 @@ void putNameList(TextSink& out, std::string_view label, const std::vector<std::s
 
 void writeOverview(TextSink& out, const Coverage& coverage, const ReportTree& tree) {
   const std::string suffix = std::to_string(coverage.terValue) + " % TER - Coverage report";
-  beginPage(out, PageKind::Overview, {}, suffix, tree, 0, {});
+  beginPage(out, PageKind::Overview, {}, suffix, tree, 0, std::nullopt);
   out << "<h1>Coverage report</h1>";
   out.endLine();
   putOverallFigures(out, coverage);

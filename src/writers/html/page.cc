@@ -28,24 +28,24 @@ std::string_view levelOf(std::uint32_t ter) {
 }
 
 void putCrumbs(TextSink& out, const ReportTree& tree, std::size_t directory,
-               std::string_view current) {
+               std::optional<std::string_view> file) {
   out << "<header class=\"top\"><nav aria-label=\"Breadcrumb\"><ol class=\"crumbs\">";
   const std::vector<std::size_t> path = tree.pathTo(directory);
   for (std::size_t i = 0; i < path.size(); ++i) {
     const DirectoryPage& step = tree.directories()[path[i]];
-    const bool last = i + 1 == path.size() && current.empty();
+    const bool last = i + 1 == path.size() && !file;
     out << (last ? "<li aria-current=\"page\">" : "<li><a href=\"");
     if (!last) out << step.pageName << "\">";
     if (path[i] == 0) {
       out << "Overview";
     } else {
-      putText(out, step.label);
+      putName(out, step.label);
     }
     out << (last ? "</li>" : "</a></li>");
   }
-  if (!current.empty()) {
+  if (file) {
     out << "<li aria-current=\"page\">";
-    putText(out, current);
+    putName(out, *file);
     out << "</li>";
   }
   out << "</ol></nav></header>";
@@ -55,7 +55,8 @@ void putCrumbs(TextSink& out, const ReportTree& tree, std::size_t directory,
 }  // namespace
 
 void beginPage(TextSink& out, PageKind kind, std::string_view title, std::string_view suffix,
-               const ReportTree& tree, std::size_t directory, std::string_view current) {
+               const ReportTree& tree, std::size_t directory,
+               std::optional<std::string_view> file) {
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
   putText(out, title);
@@ -65,7 +66,7 @@ void beginPage(TextSink& out, PageKind kind, std::string_view title, std::string
       << "<script src=\"report.js\" defer></script>\n</head>\n<body class=\""
       << bodyClassOf(kind) << "\">";
   out.endLine();
-  putCrumbs(out, tree, directory, current);
+  putCrumbs(out, tree, directory, file);
   out << "<main>";
   out.endLine();
 }
@@ -76,6 +77,14 @@ void endPage(TextSink& out, const Coverage& coverage) {
   putText(out, coverage.runTimeStamp);
   out << "</span>.</p></footer>\n</body>\n</html>";
   out.endLine();
+}
+
+void putName(TextSink& out, std::string_view name) {
+  if (name.empty()) {
+    out << "(no name)";
+  } else {
+    putText(out, name);
+  }
 }
 
 void putTer(TextSink& out, std::uint32_t ter, std::uint32_t hits, std::uint32_t all) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -30,12 +31,17 @@ enum class PageKind { Overview, Directory, File };
 /// Writes everything up to and including the opening of <main>: the head
 /// (title: `title`, a report text, then " - " and `suffix`, our own), and
 /// the breadcrumb trail from the overview down to `directory` (0 is the
-/// overview itself), ending with `current` (a report text) unless empty.
+/// overview itself), ending with `file` (a report text) on a file's page.
 void beginPage(TextSink& out, PageKind kind, std::string_view title, std::string_view suffix,
-               const ReportTree& tree, std::size_t directory, std::string_view current);
+               const ReportTree& tree, std::size_t directory,
+               std::optional<std::string_view> file);
 
 /// Closes <main> and the page, with the footer naming the program and the run.
 void endPage(TextSink& out, const Coverage& coverage);
+
+/// A name from the reports as pages show it; an empty one (a report may
+/// give one) as "(no name)", so that a link or heading still says something.
+void putName(TextSink& out, std::string_view name);
 
 /// "P % (H/A)".
 void putTer(TextSink& out, std::uint32_t ter, std::uint32_t hits, std::uint32_t all);
