@@ -16,7 +16,13 @@ void appendUnsigned(std::string& out, std::uint64_t value, std::size_t width) {
 }
 
 TextSink& TextSink::putUnsigned(std::uint64_t value, std::size_t width) {
-  char digits[24];
+  constexpr std::size_t kDigits = 20;  // the most an unsigned 64-bit number has
+  if (width == 0) {
+    char* at = reserveSpace(kDigits);
+    size_ = static_cast<std::size_t>(std::to_chars(at, at + kDigits, value).ptr - data_.get());
+    return *this;
+  }
+  char digits[kDigits];
   auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   std::size_t length = static_cast<std::size_t>(end - digits);
   char* at = reserveSpace(std::max(length, width));

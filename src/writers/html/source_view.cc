@@ -1,6 +1,8 @@
 #include "writers/html/source_view.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <unordered_set>
 
 #include "base/text_sink.h"
@@ -88,18 +90,46 @@ class SourceTable {
     for (std::size_t i = first; i < nextOwn_; ++i) {
       covered = covered && listing_.lines[own_[i]].covered;
     }
-    out_ << (covered ? "<tr id=\"L" : "<tr class=\"u\" id=\"L");
-    out_.putUnsigned(number) << "\"><td>";
-    if (!covered) out_ << "<span class=\"m\">" << kMissingMark << "</span> ";
-    out_.putUnsigned(number) << "<td>";
-    for (std::size_t i = first; i < nextOwn_; ++i) {
-      const ListingLine& line = listing_.lines[own_[i]];
-      if (skipped_.count(line.probe) == 0) putChip(out_, line);
+    // Most lines of a source have no probe: the row is put together in
+    // place, the line's text escaped straight into it.
+    constexpr std::string_view kMissing = "<span class=\"m\">\xE2\x9C\x97</span> ";
+    constexpr std::size_t kLongText = 4096;
+    const bool longText = text.size() > kLongText;
+    char* at = out_.reserveSpace(96 + kMissing.size() + (longText ? 0 : escapedSizeLimit(text.size())));
+    const auto put = [&at](std::string_view piece) {
+      std::memcpy(at, piece.data(), piece.size());
+      at += piece.size();
+    };
+    put(covered ? std::string_view("<tr id=\"L") : std::string_view("<tr class=\"u\" id=\"L"));
+    char* digits = at;
+    at = std::to_chars(at, at + 20, number).ptr;
+    const std::string_view shown(digits, static_cast<std::size_t>(at - digits));
+    put("\"><td>");
+    if (!covered) put(kMissing);
+    put(shown);
+    put("<td>");
+    if (first == nextOwn_) {
+      put("<td>");
+      if (longText) {
+        out_.commitSpace(at);
+        putText(out_, text, charset);
+        at = out_.reserveSpace(8);
+      } else {
+        at = escapeText(at, text, charset);
+      }
+      put("</td>\n");
+      out_.commitSpace(at);
+    } else {
+      out_.commitSpace(at);
+      for (std::size_t i = first; i < nextOwn_; ++i) {
+        const ListingLine& line = listing_.lines[own_[i]];
+        if (skipped_.count(line.probe) == 0) putChip(out_, line);
+      }
+      out_ << "<td>";
+      putText(out_, text, charset);
+      out_ << "</td>";
+      out_.endLine();
     }
-    out_ << "<td>";
-    putText(out_, text, charset);
-    out_ << "</td>";
-    out_.endLine();
     putBlocks(number);
   }
 
@@ -137,14 +167,26 @@ SourceLines::SourceLines(std::string_view text) {
   } else {
     charset_ = Charset::Latin1;
   }
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\n' && text[i] != '\r') continue;
-    lines_.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
+  // Line ends are found with memchr, which looks at many bytes at a time. A
+  // line feed ends a line; so does a carriage return, on its own or before a
+  // line feed (the two then end one line).
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end) {
+    const char* feed = static_cast<const char*>(std::memchr(at, '\n', end - at));
+    const char* stop = feed != nullptr ? feed : end;
+    bool ended = false;  // a carriage return ended the line just before `stop`
+    while (const char* ret = static_cast<const char*>(std::memchr(at, '\r', stop - at))) {
+      lines_.emplace_back(at, static_cast<std::size_t>(ret - at));
+      at = ret + 1;
+      ended = at == stop;
+      if (ended) break;
+    }
+    if (!ended && (feed != nullptr || at < end)) {
+      lines_.emplace_back(at, static_cast<std::size_t>(stop - at));
+    }
+    at = feed != nullptr ? feed + 1 : end;
   }
-  if (start < text.size()) lines_.push_back(text.substr(start));
 }
 
 void putSourceView(TextSink& out, const FileListing& listing, const SourceLines& source,
