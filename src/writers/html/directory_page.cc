@@ -54,7 +54,7 @@ void putEntryTable(TextSink& out, const ReportTree& tree, std::size_t directory)
     putRowStart(out, sub.tally);
     out << "<a href=\"" << sub.pageName << "\">";
     putName(out, sub.label);
-    out << "/</a></td>";
+    out << (sub.label.ends_with('/') ? "</a></td>" : "/</a></td>");
     putTallyCells(out, sub.tally);
   }
   for (std::size_t index : page.files) {
@@ -83,7 +83,7 @@ void writeDirectoryPage(TextSink& out, const Coverage& coverage, const ReportTre
   beginPage(out, PageKind::Directory, page.path, suffix, tree, directory, std::nullopt);
   out << "<h1><span class=\"kind\">Directory</span>";
   putName(out, page.path);
-  out << "/</h1>";
+  out << (page.path.ends_with('/') ? "</h1>" : "/</h1>");
   out.endLine();
   out << "<dl class=\"figures\"><div><dt>TER</dt><dd>";
   putTer(out, page.tally.ter(), page.tally.hits, page.tally.all);
@@ -91,7 +91,8 @@ void writeDirectoryPage(TextSink& out, const Coverage& coverage, const ReportTre
   out << "</dd></div><div><dt>Statement TER</dt><dd>";
   putStatementFigure(out, true, page.tally.statementTer(), page.tally.statementHits,
                      page.tally.statementAll, page.tally.functionsWithoutStatement);
-  out << "</dd></div><div><dt>Files</dt><dd>";
+  out << "</dd></div><div><dt>Uncovered outcomes</dt><dd>";
+  out.putUnsigned(uncoveredOf(page.tally)) << "</dd></div><div><dt>Files</dt><dd>";
   out.putUnsigned(page.tally.files) << "</dd></div><div><dt>Functions</dt><dd>";
   out.putUnsigned(page.tally.functions()) << "</dd></div></dl>";
   out.endLine();

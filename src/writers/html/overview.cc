@@ -24,12 +24,12 @@ void putFigure(TextSink& out, std::string_view label, std::uint32_t value) {
 void putOverallFigures(TextSink& out, const Coverage& coverage) {
   out << "<dl class=\"figures\"><div><dt>TER</dt><dd>";
   putTer(out, coverage.terValue, coverage.hits, coverage.all);
+  putBar(out, coverage.terValue);
   if (coverage.chosenFiles != 0 && !coverage.shownCoverageViewsText.empty()) {
     out << "<span class=\"sub\">";
     putText(out, coverage.shownCoverageViewsText);
     out << "</span>";
   }
-  putBar(out, coverage.terValue);
   out << "</dd></div><div><dt>Statement TER</dt><dd>";
   putStatementFigure(out, coverage.functionsWithStatement > 0, coverage.statementTer,
                      coverage.statementHits, coverage.statementAll,
