@@ -450,7 +450,7 @@ async function takeScreenshot(browser, origin, file) {
   const bottom = await page.locator('#L29').boundingBox();
   await page.screenshot({
     path: file, fullPage: true,
-    clip: { x: 0, y: top.y - 4, width: 960, height: bottom.y + bottom.height - top.y + 8 },
+    clip: { x: 0, y: top.y - 1, width: 960, height: bottom.y + bottom.height - top.y + 6 },
   });
   await context.close();
 }

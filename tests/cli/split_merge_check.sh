@@ -467,9 +467,11 @@ check_cases() {
     mkdir "$template"
     cp -r "$here/reports" "$template/reports"
     [ -d "$case_dir/in" ] && cp -r "$case_dir/in/." "$template/"
-    # As in run_case.sh: a setup may run the binary (to save a state).
+    # As in run_case.sh: a setup may run the binary (to save a state) and
+    # take files of the repository (the examples' sources).
     if [ -f "$case_dir/setup" ] &&
-       ! (cd "$template" && KOVXMLMERGE=$binary bash "$case_dir/setup" >/dev/null 2>&1); then
+       ! (cd "$template" && KOVXMLMERGE=$binary KOV_REPO=$(realpath "$here/../..") \
+            bash "$case_dir/setup" >/dev/null 2>&1); then
       if [ -n "$dry" ]; then
         # A binary without -m cannot make a case's state.
         skipped+=("$name (its setup failed in a dry run)")
