@@ -52,7 +52,8 @@ class TextSink {
   /// Room for `size` more bytes, written in place (for a writer that puts a
   /// line together byte by byte); commitSpace keeps what was written.
   char* reserveSpace(std::size_t size) {
-    if (capacity_ - size_ < size) grow(size);
+    // Never a null pointer, not even for no bytes: memcpy may not take one.
+    if (capacity_ - size_ < size || capacity_ == 0) grow(size);
     return data_.get() + size_;
   }
   /// Keeps the bytes written into the reserved space up to `end`.
