@@ -15,8 +15,7 @@
 #include "driver/state_output.h"
 #include "driver/usage.h"
 #include "model/coverage.h"
-#include "reader/merge_state_reader.h"
-#include "reader/report_pipeline.h"
+#include "reader/run_inputs.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
 #include "writers/lcov_tracefile.h"
@@ -81,19 +80,10 @@ int runStages(const std::vector<std::string>& arguments) {
 
   Coverage coverage(kProgramVersion, options->argumentList, options->chosenFiles,
                     options->unchosenFiles, copyrightLines());
-  {
-    // A merge state stands first, in the place of the reports it was made
-    // from; the reports after it are read as if those had just been read.
-    std::vector<std::string> reports = options->inputFiles;
-    if (isMergeState(reports.front())) {
-      readMergeState(reports.front(), coverage, options->noDriveLetter, options->chosenFiles,
-                     options->unchosenFiles);
-      reports.erase(reports.begin());
-    }
-    ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
-                           options->unchosenFiles);
-    reading.readAll(reports, readOnSecondThread());
-  }
+  // A merge state stands first, in the place of the reports it was made
+  // from; the reports after it are read as if those had just been read.
+  readInputs(options->inputFiles, coverage, options->noDriveLetter, options->chosenFiles,
+             options->unchosenFiles, readOnSecondThread());
   std::optional<StateOutput> state;
   if (!options->stateFileName.empty()) {
     state.emplace(options->stateFileName, coverage, options->noDriveLetter);
