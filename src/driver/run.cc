@@ -12,6 +12,7 @@
 #include "base/diagnostic.h"
 #include "driver/command_line.h"
 #include "driver/output_file.h"
+#include "driver/state_lock.h"
 #include "driver/state_output.h"
 #include "driver/usage.h"
 #include "model/coverage.h"
@@ -48,6 +49,23 @@ void printDiagnostic(const char* line) {
   std::cerr.clear();  // a failure to print the message changes nothing
 }
 
+// A run that saves its state over the state it continues from holds the
+// state's lock from before it reads the state until the new one is in place.
+// Only the test that shows what the lock prevents runs without it
+// (KOVXMLMERGE_TEST_NO_STATE_LOCK=1).
+std::optional<StateLock> lockStateIfSavedOver(const RunOptions& options) {
+  std::optional<StateLock> lock;
+  if (options.stateFileName.empty() ||
+      !StateLock::savesOver(options.inputFiles.front(), options.stateFileName)) {
+    return lock;
+  }
+  const char* disabled = std::getenv("KOVXMLMERGE_TEST_NO_STATE_LOCK");
+  if (disabled != nullptr && std::string_view(disabled) == "1") return lock;
+  std::cout.flush();
+  lock.emplace(options.stateFileName, std::cerr);
+  return lock;
+}
+
 bool wantsExports(const RunOptions& options) {
   return !options.coberturaFileName.empty() || !options.lcovFileName.empty();
 }
@@ -78,6 +96,7 @@ int runStages(const std::vector<std::string>& arguments) {
   std::optional<RunOptions> options = parseCommandLine(arguments, std::cout);
   if (!options) return 1;
 
+  const std::optional<StateLock> stateLock = lockStateIfSavedOver(*options);
   Coverage coverage(kProgramVersion, options->argumentList, options->chosenFiles,
                     options->unchosenFiles, copyrightLines());
   // A merge state stands first, in the place of the reports it was made
