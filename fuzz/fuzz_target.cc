@@ -38,7 +38,7 @@
 #include "fuzz_files.h"
 #include "model/coverage.h"
 #include "reader/merge_state_reader.h"
-#include "reader/report_pipeline.h"
+#include "reader/run_inputs.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
 #include "writers/lcov_tracefile.h"
@@ -94,17 +94,8 @@ void runStages(const std::vector<std::string>& arguments) {
   if (!options) return;
   kov::Coverage coverage(kov::kProgramVersion, options->argumentList, options->chosenFiles,
                          options->unchosenFiles, kov::copyrightLines());
-  {
-    std::vector<std::string> reports = options->inputFiles;
-    if (kov::isMergeState(reports.front())) {
-      kov::readMergeState(reports.front(), coverage, options->noDriveLetter,
-                          options->chosenFiles, options->unchosenFiles);
-      reports.erase(reports.begin());
-    }
-    kov::ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
-                                options->unchosenFiles);
-    reading.readAll(reports, false);
-  }
+  kov::readInputs(options->inputFiles, coverage, options->noDriveLetter, options->chosenFiles,
+                  options->unchosenFiles, false);
   checkStateRoundTrip(coverage, *options);
   coverage.process("Thu Jan  1 00:00:00 2026");
   CountingSink listing;

@@ -6,7 +6,7 @@ namespace kov {
 namespace {
 
 // Addressed by code; code 1 is the first entry.
-constexpr std::array<std::string_view, 35> kMessages = {
+constexpr std::array<std::string_view, 36> kMessages = {
     "Option @ requires argument without space.",
     "Option -p requires argument.",
     "Option -x requires argument.",
@@ -42,6 +42,7 @@ constexpr std::array<std::string_view, 35> kMessages = {
     "Merge state of another format version: %s",
     "Merge state is damaged or incomplete: %s",
     "Merge state was saved with other -ndl setting: %s",
+    "Merge state lock file can not be created or locked: %s",
 };
 
 // Replaces the "%s" marks of a message by the argument texts, in order, the

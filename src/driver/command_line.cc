@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/diagnostic.h"
@@ -31,6 +32,13 @@ bool readWholeFile(const std::string& name, std::string& contents) {
 }
 
 bool canOpenForReading(const std::string& name) {
+  // Opening a FIFO waits for its writer, and closing it unread can kill that
+  // writer (SIGPIPE) or drop what it wrote: a FIFO is only asked whether it
+  // may be read, and opened once, by the reader.
+  struct stat info;
+  if (::stat(name.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
+    return ::access(name.c_str(), R_OK) == 0;
+  }
   int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   ::close(fd);

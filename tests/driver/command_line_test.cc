@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +111,33 @@ TEST_F(CommandLineTest, ExportOptionErrors) {
        "*** kovxmlmerge error 29 (1/273): Option -min-ter requires a decimal number from 0 to 100: "},
   };
   for (const Case& c : cases) EXPECT_EQ(errorOf(c.args), c.error) << c.args.back();
+}
+
+// Opening a FIFO waits for a writer, and closing it unread can cost that
+// writer its data or its life: the check only asks whether it may be read.
+// (In a child with an alarm, so that a check that opens it fails the test
+// instead of hanging it.)
+TEST_F(CommandLineTest, AFifoInputIsCheckedWithoutOpeningIt) {
+  ASSERT_EQ(::mkfifo("pipe.xml", 0644), 0);
+  ASSERT_EQ(::mkfifo("unreadable.xml", 0600), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(10);
+    // As a user other than the FIFOs' owner (root may read any file).
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    if (!errorOf({"pipe.xml", "-x", "s.xml"}).empty()) ::_exit(4);
+    ::_exit(errorOf({"unreadable.xml", "-x", "s.xml"}) ==
+                    "*** kovxmlmerge error 9 (1/351): Input XML file does not exist: unreadable.xml"
+                ? 0
+                : 5);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the check waited for the FIFO's writer";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(errorOf({"missing.xml", "-x", "s.xml"}),
+            "*** kovxmlmerge error 9 (1/351): Input XML file does not exist: missing.xml");
 }
 
 TEST_F(CommandLineTest, UsageEndsTheScan) {
