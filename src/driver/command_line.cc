@@ -56,6 +56,16 @@ void checkInputName(const std::string& argument) {
   if (extension != ".xml") raise(diag::kExtensionNotAllowed, argument);
 }
 
+bool wantsAnyOutput(const RunOptions& options) {
+  for (const std::string* name :
+       {&options.profileFileName, &options.xmlFileName, &options.coberturaFileName,
+        &options.lcovFileName, &options.stateFileName, &options.jsonFileName,
+        &options.sonarFileName, &options.markdownFileName}) {
+    if (!name->empty()) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> expandOptionsFiles(const std::vector<std::string>& arguments) {
   std::vector<std::string> expanded;
   for (const std::string& argument : arguments) {
@@ -164,6 +174,19 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     } else if (argument == "-m") {
       if (!hasNext) raise(diag::kStateWithoutName);
       options.stateFileName = list[++i];
+    } else if (argument == "-json") {
+      if (!hasNext) raise(diag::kJsonWithoutName);
+      options.jsonFileName = list[++i];
+    } else if (argument == "-sonar") {
+      if (!hasNext) raise(diag::kSonarWithoutName);
+      options.sonarFileName = list[++i];
+    } else if (argument == "-md") {
+      if (!hasNext) raise(diag::kMarkdownWithoutName);
+      options.markdownFileName = list[++i];
+    } else if (argument == "-min-statement") {
+      if (!hasNext) raise(diag::kMinimumStatementWithoutValue);
+      options.minimumStatementTer = parseTerMinimum(list[++i]);
+      if (!options.minimumStatementTer) raise(diag::kMinimumStatementNotDecimal, list[i]);
     } else if (argument == "-h") {
       printUsage(usageOut);
       return std::nullopt;
@@ -176,11 +199,7 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     }
   }
   if (options.inputFiles.empty()) raise(diag::kNoInput);
-  if (options.profileFileName.empty() && options.xmlFileName.empty() &&
-      options.coberturaFileName.empty() && options.lcovFileName.empty() &&
-      options.stateFileName.empty()) {
-    raise(diag::kOutputMissing);
-  }
+  if (!wantsAnyOutput(options)) raise(diag::kOutputMissing);
   return options;
 }
 

@@ -19,8 +19,11 @@
 #include "reader/run_inputs.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
+#include "writers/json_report.h"
 #include "writers/lcov_tracefile.h"
+#include "writers/markdown_summary.h"
 #include "writers/profile_listing.h"
+#include "writers/sonar_coverage.h"
 #include "writers/summary_xml.h"
 
 namespace kov {
@@ -66,11 +69,13 @@ std::optional<StateLock> lockStateIfSavedOver(const RunOptions& options) {
   return lock;
 }
 
+// The outputs written from the export records.
 bool wantsExports(const RunOptions& options) {
-  return !options.coberturaFileName.empty() || !options.lcovFileName.empty();
+  return !options.coberturaFileName.empty() || !options.lcovFileName.empty() ||
+         !options.sonarFileName.empty();
 }
 
-// Both exports show the same records, so they are computed once.
+// The exports show the same records, so they are computed once.
 void writeExports(const RunOptions& options, const Coverage& coverage,
                   const ExportRecords& records) {
   if (!options.coberturaFileName.empty()) {
@@ -80,16 +85,42 @@ void writeExports(const RunOptions& options, const Coverage& coverage,
   if (!options.lcovFileName.empty()) {
     writeOutput(options.lcovFileName, [&](TextSink& sink) { writeLcovTracefile(records, sink); });
   }
+  if (!options.sonarFileName.empty()) {
+    writeOutput(options.sonarFileName, [&](TextSink& sink) { writeSonarCoverage(records, sink); });
+  }
 }
 
-// The -min-ter gate, checked once every output is written: a CI job fails on
-// the status while its dashboards still get the outputs.
-bool passesGate(const RunOptions& options, const Coverage& coverage) {
-  if (!options.minimumTer || !isBelow(coverage.terValue, *options.minimumTer)) return true;
-  printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
-                              options.minimumTer->text)
-                      .c_str());
-  return false;
+// A gate's result, where the gate is given: `value` is the overall figure it
+// looks at.
+std::optional<GateResult> gateResult(const std::optional<TerMinimum>& minimum,
+                                     std::uint32_t value) {
+  if (!minimum) return std::nullopt;
+  return GateResult{minimum->text, !isBelow(value, *minimum)};
+}
+
+SummaryGates gatesOf(const RunOptions& options, const Coverage& coverage) {
+  return {gateResult(options.minimumTer, coverage.terValue),
+          gateResult(options.minimumStatementTer, coverage.statementTer)};
+}
+
+// The gates, checked once every output is written: a CI job fails on the
+// status while its dashboards still get the outputs. Each gate that fails
+// prints its line.
+bool passesGates(const SummaryGates& gates, const Coverage& coverage) {
+  bool passed = true;
+  if (gates.ter && !gates.ter->passed) {
+    printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
+                                gates.ter->minimum)
+                        .c_str());
+    passed = false;
+  }
+  if (gates.statement && !gates.statement->passed) {
+    printDiagnostic(composeLine(diag::kStatementTerBelowMinimum,
+                                std::to_string(coverage.statementTer), gates.statement->minimum)
+                        .c_str());
+    passed = false;
+  }
+  return passed;
 }
 
 int runStages(const std::vector<std::string>& arguments) {
@@ -128,8 +159,18 @@ int runStages(const std::vector<std::string>& arguments) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
   if (records.valid()) writeExports(*options, coverage, records.get());
-  // A run that fails its gate saves no state, like any other failed run.
-  if (!passesGate(*options, coverage)) return 3;
+  if (!options->jsonFileName.empty()) {
+    writeOutput(options->jsonFileName,
+                [&](TextSink& sink) { writeJsonReport(coverage, options->exportRoot, sink); });
+  }
+  const SummaryGates gates = gatesOf(*options, coverage);
+  if (!options->markdownFileName.empty()) {
+    writeOutput(options->markdownFileName, [&](TextSink& sink) {
+      writeMarkdownSummary(coverage, gates, options->exportRoot, sink);
+    });
+  }
+  // A run that fails a gate saves no state, like any other failed run.
+  if (!passesGates(gates, coverage)) return 3;
   if (state) state->commit();
   return 0;
 }
