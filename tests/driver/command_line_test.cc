@@ -138,6 +138,7 @@ TEST_F(CommandLineTest, AFifoInputIsCheckedWithoutOpeningIt) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(errorOf({"missing.xml", "-x", "s.xml"}),
             "*** kovxmlmerge error 9 (1/351): Input XML file does not exist: missing.xml");
+}
 
 TEST_F(CommandLineTest, ReportOptionsTakeTheNextArgumentAndTheLastWins) {
   std::ostringstream usage;
