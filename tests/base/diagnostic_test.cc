@@ -34,7 +34,7 @@ TEST(DiagnosticTest, StatementGateLine) {
 }
 
 TEST(DiagnosticTest, CodesThisProgramDoesNotRaiseHaveNoText) {
-  for (std::uint32_t code : {0u, 36u, 39u, 46u}) EXPECT_EQ(Diagnostic::messageText(code), "") << code;
+  for (std::uint32_t code : {0u, 1000u}) EXPECT_EQ(Diagnostic::messageText(code), "") << code;
   EXPECT_EQ(Diagnostic::messageText(40), "Option -json requires argument.");
 }
 
