@@ -50,6 +50,11 @@ void TextSink::grow(std::size_t more) {
   capacity_ = capacity;
 }
 
+void TextSink::putBlock(std::string_view text) {
+  flush();
+  if (!text.empty() && !failed_ && !writeOut(text)) failed_ = true;
+}
+
 void TextSink::flush() {
   if (size_ == 0) return;
   if (!failed_ && !writeOut(std::string_view(data_.get(), size_))) failed_ = true;

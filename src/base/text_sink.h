@@ -61,6 +61,9 @@ class TextSink {
     size_ = static_cast<std::size_t>(end - data_.get());
     maybeFlush();
   }
+  /// Writes a large piece of text: what is buffered goes first, then the
+  /// piece, handed on without being copied into the buffer.
+  void putBlock(std::string_view text);
   /// Hands everything buffered to the destination.
   void flush();
   /// Whether any write to the destination failed.

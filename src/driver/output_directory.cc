@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "base/diagnostic.h"
+#include "base/disk_flush.h"
 #include "driver/path_parts.h"
-#include "driver/disk_sync.h"
 #include "writers/html/html_report.h"
 
 namespace kov {
@@ -104,6 +104,9 @@ OutputDirectory::OutputDirectory(std::string name) : name_(std::move(name)) {
   if (temporary_.empty()) fail();
   directoryFd_ = ::open(temporary_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (directoryFd_ < 0) fail();
+  // Opened before the first page is written, so that the flush reports a
+  // failed write-back of any of them.
+  flush_.emplace(temporary_);
 }
 
 OutputDirectory::~OutputDirectory() {
@@ -148,16 +151,17 @@ void OutputDirectory::commit() {
   // The new directory gets the permissions of the one it replaces, or those
   // of a plain new directory (mkdtemp makes it private).
   if (::fchmod(directoryFd_, mode_) != 0) fail();
-  if (!syncFileSystem(directoryFd_)) fail();
-  ::close(directoryFd_);
-  directoryFd_ = -1;
+  if (!flush_->flush()) fail();
   putInPlace();
   // From here on the new report stands where it belongs; what the temporary
-  // name holds now is the earlier report, or nothing.
-  const bool synced = syncDirectory(directoryOf(target_));
+  // name holds now is the earlier report, or nothing. The rename reaches the
+  // disk before the run reports success.
+  const bool flushed = flushDirectoryOf(target_, directoryFd_);
+  ::close(directoryFd_);
+  directoryFd_ = -1;
   if (!temporary_.empty()) removeTree(temporary_);
   temporary_.clear();
-  if (!synced) raise(diag::kOutputNotWritten, name_);
+  if (!flushed) raise(diag::kOutputNotWritten, name_);
 }
 
 void OutputDirectory::putInPlace() {

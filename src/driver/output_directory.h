@@ -7,10 +7,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
+#include "base/disk_flush.h"
 #include "base/text_sink.h"
 #include "writers/html/report_output.h"
 
@@ -50,6 +52,7 @@ class OutputDirectory : public html::ReportOutput {
   int directoryFd_ = -1;
   int fileFd_ = -1;
   std::unique_ptr<FdSink> sink_;
+  std::optional<TreeFlush> flush_;  // of the new directory, before it takes the place
 };
 
 }  // namespace kov

@@ -23,6 +23,12 @@ struct Handoff {
 // Raised on the reading thread once the merge has stopped taking batches.
 struct MergeStopped {};
 
+void parseInOrder(KOVParser& parser, std::optional<InputFile>& first,
+                  const std::vector<std::string>& more) {
+  if (first) parser.parse(std::move(*first));
+  for (const std::string& fileName : more) parser.parse(fileName);
+}
+
 class QueueReceiver : public BatchReceiver {
  public:
   QueueReceiver(BoundedQueue<Handoff>& queue, BoundedQueue<std::string>& spare)
@@ -62,17 +68,29 @@ ReportPipeline::~ReportPipeline() = default;
 
 void ReportPipeline::readAll(const std::vector<std::string>& fileNames, bool secondThread) {
   if (secondThread) {
-    readOnSecondThread(fileNames);
+    readOnSecondThread(std::nullopt, fileNames);
   } else {
-    readOnThisThread(fileNames);
+    readOnThisThread(std::nullopt, fileNames);
   }
 }
 
-void ReportPipeline::parse(const std::string& fileName) { readOnThisThread({fileName}); }
+void ReportPipeline::readAll(InputFile first, const std::vector<std::string>& more,
+                             bool secondThread) {
+  if (secondThread) {
+    readOnSecondThread(std::move(first), more);
+  } else {
+    readOnThisThread(std::move(first), more);
+  }
+}
 
-void ReportPipeline::readOnThisThread(const std::vector<std::string>& fileNames) {
+void ReportPipeline::parse(const std::string& fileName) {
+  readOnThisThread(std::nullopt, {fileName});
+}
+
+void ReportPipeline::readOnThisThread(std::optional<InputFile> first,
+                                      const std::vector<std::string>& more) {
   try {
-    for (const std::string& fileName : fileNames) parser_.parse(fileName);
+    parseInOrder(parser_, first, more);
     writer_.flush();
   } catch (const DiagnosticError&) {
     // What was read before the failing line is merged first, as a reader
@@ -83,7 +101,8 @@ void ReportPipeline::readOnThisThread(const std::vector<std::string>& fileNames)
   }
 }
 
-void ReportPipeline::readOnSecondThread(const std::vector<std::string>& fileNames) {
+void ReportPipeline::readOnSecondThread(std::optional<InputFile> first,
+                                        const std::vector<std::string>& more) {
   BoundedQueue<Handoff> queue(kQueuedBatches);
   BoundedQueue<std::string> spare(kQueuedBatches + 2);
 
@@ -95,7 +114,7 @@ void ReportPipeline::readOnSecondThread(const std::vector<std::string>& fileName
       KOVParser parser(writer, noDriveLetter_, chosenFiles_, unchosenFiles_);
       parser.setOnePassScan(onePassScan_);
       try {
-        for (const std::string& fileName : fileNames) parser.parse(fileName);
+        parseInOrder(parser, first, more);
         last.end = true;
       } catch (const DiagnosticError&) {
         last.failure = std::current_exception();

@@ -1,18 +1,19 @@
-// An entry of the input report list: "path (stamp)", the report's path and
-// its generation time stamp, as the outputs that list the reports show them.
+// The entries of the merged set's input report list, "path (stamp)": the
+// report's name and the generation time it gave.
 #pragma once
 
 #include <string_view>
 
 namespace kov {
 
+/// One report that went into the merge.
 struct ReportEntry {
-  std::string_view name;       // the report's path
-  std::string_view generated;  // its generation time stamp; empty where the entry has none
+  std::string_view name;       // the input name as given
+  std::string_view generated;  // the report's generation time; empty where it gave none
 };
 
-/// Splits an entry. The split searches from the end, so that a path holding
-/// parentheses keeps them in the name.
+/// Takes an entry apart. The split searches from the end, so that a path
+/// holding parentheses keeps them in the name.
 ReportEntry splitReportEntry(std::string_view entry);
 
 }  // namespace kov
