@@ -20,6 +20,14 @@ listing must end the run with error 24, leave the old listing and no
 temporary file; a failed flush of its directory must end the run with error 24
 too, after the listing was put in place, and write no later output.
 
+The HTML report, a directory of many pages, is flushed with one syncfs of its
+new directory after its last page is written and before it takes the place of
+the earlier report; the directory that holds the report is flushed after.
+A failed syncfs ends the run with error 24 naming the report's directory and
+leaves the earlier report as it was and no new directory; a failed flush of
+the directory that holds it ends in error 24 with the new report in place and
+the earlier one gone.
+
 Exits 77 (skipped) where strace is missing or cannot trace, unless
 KOV_REQUIRE_STRACE=1 asks for it.
 """
@@ -200,6 +208,69 @@ def check(binary, reports, scratch):
         raise Failure("a failed flush of a directory left %s" % sorted(os.listdir(folder)))
 
 
+def report_files(directory):
+    """Every file of a report directory with its bytes."""
+    found = {}
+    for root, _, files in os.walk(directory):
+        for name in files:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                found[os.path.relpath(path, directory)] = f.read()
+    return found
+
+
+def check_html_report(binary, reports, scratch):
+    html_args = ["reports/basic1.xml", "reports/basic2.xml", "-html", "report"]
+    folder = fresh_folder(scratch, reports, "html_order")
+    done = run(binary, ["reports/basic1.xml", "-html", "report"], folder)
+    if done.returncode != 0:
+        raise Failure("the first report was not written: %s" % done.stderr)
+    earlier = report_files(os.path.join(folder, "report"))
+    trace = os.path.join(scratch, "html_trace")
+    done = run(binary, html_args, folder,
+               ["-e", "trace=openat,write,writev,fsync,fdatasync,syncfs,close,rename,renameat,"
+                "renameat2"], trace)
+    if done.returncode != 0 or done.stderr:
+        raise Failure("the traced report run failed: %d %s" % (done.returncode, done.stderr))
+    events = calls(trace)
+    swaps = [i for i, e in enumerate(events)
+             if e[0] in ("rename", "renameat", "renameat2") and e[2] == 0
+             and re.findall(r'"((?:[^"\\]|\\.)*)"', e[1])[1:2] == ["report"]]
+    if len(swaps) != 1:
+        raise Failure("the report took its place in %d renames" % len(swaps))
+    swap = swaps[0]
+    temporary = re.findall(r'"((?:[^"\\]|\\.)*)"', events[swap][1])[0]
+    opened = {e[2] for e in events[:swap]
+              if e[0] == "openat" and e[2] >= 0 and first_string(e[1]) == temporary}
+    syncs = [i for i, e in enumerate(events[:swap])
+             if e[0] == "syncfs" and first_number(e[1]) in opened]
+    if not syncs:
+        raise Failure("the new report %s took its place without a flush" % temporary)
+    if any(e[0] in ("write", "writev") and first_number(e[1]) > 2 for e in events[syncs[-1]:swap]):
+        raise Failure("a page of the report was written after its flush")
+    after = [swap + 1 + k for k, e in enumerate(events[swap + 1:])
+             if e[0] == "openat" and e[2] >= 0 and first_string(e[1]) == "."
+             and "O_DIRECTORY" in e[1]]
+    if not after or not flushed_before_close(events, after[0], events[after[0]][2]):
+        raise Failure("the directory that holds the report was not flushed after the swap")
+
+    # A failed flush of the new report: error 24 naming it, the earlier one
+    # as it was, no new directory left.
+    error = b"*** kovxmlmerge error 24 (1/440): Output file can not be written: report\n"
+    for name, injection, kept in (
+            ("html_tree_flush_fails", "inject=syncfs:error=EIO:when=1", True),
+            ("html_directory_flush_fails", "inject=fsync:error=EIO:when=1", False)):
+        folder = fresh_folder(scratch, reports, name)
+        run(binary, ["reports/basic1.xml", "-html", "report"], folder)
+        done = run(binary, html_args, folder, ["-e", "trace=syncfs,fsync", "-e", injection])
+        if (done.returncode, done.stderr) != (2, error):
+            raise Failure("%s: %d %r" % (name, done.returncode, done.stderr))
+        if (report_files(os.path.join(folder, "report")) == earlier) != kept:
+            raise Failure("%s: the earlier report was %s" % (name, "replaced" if kept else "kept"))
+        if sorted(os.listdir(folder)) != ["out.txt", "report", "reports", "sub"]:
+            raise Failure("%s left %s" % (name, sorted(os.listdir(folder))))
+
+
 def main():
     if len(sys.argv) != 3:
         print("usage: flush_check.py BINARY REPORTS_DIR", file=sys.stderr)
@@ -213,13 +284,14 @@ def main():
     scratch = tempfile.mkdtemp(prefix="kov-flush-")
     try:
         check(os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]), scratch)
+        check_html_report(os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]), scratch)
     except Failure as failure:
         print("FAIL: %s" % failure)
         return 1
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
-    print("every renamed output was flushed before its rename and its directory after; "
-          "failed flushes end in error 24")
+    print("every renamed output and the HTML report were flushed before their rename and "
+          "their directory after; failed flushes end in error 24")
     return 0
 
 

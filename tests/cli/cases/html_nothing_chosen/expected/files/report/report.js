@@ -6,7 +6,8 @@
 //   - on the overview, a filter box that finds files by name;
 //   - on file pages, the keys n and p: the next and previous probe that is
 //     not fully covered.
-// The pages mark what the script works on with classes and ids only.
+// The pages mark what the script works on with classes, ids and the
+// attribute data-script (tools that are hidden until the script shows them).
 'use strict';
 
 (function () {
