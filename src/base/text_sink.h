@@ -28,6 +28,7 @@ class TextSink {
   }
 
   TextSink& operator<<(std::string_view text) {
+    if (text.empty()) return *this;  // its data may be a null pointer, which memcpy may not take
     std::memcpy(reserveSpace(text.size()), text.data(), text.size());
     size_ += text.size();
     maybeFlush();
@@ -120,6 +121,15 @@ class FdSink : public TextSink {
  private:
   int fd_;
 };
+
+/// Copies `piece` to `at` (room from TextSink::reserveSpace) and returns the
+/// end of the copy. An empty piece copies nothing: its data may be a null
+/// pointer, which memcpy may not take.
+inline char* copyInPlace(char* at, std::string_view piece) {
+  if (piece.empty()) return at;
+  std::memcpy(at, piece.data(), piece.size());
+  return at + piece.size();
+}
 
 /// Appends `value` in decimal to `out`, right-aligned in `width` columns.
 void appendUnsigned(std::string& out, std::uint64_t value, std::size_t width = 0);

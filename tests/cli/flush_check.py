@@ -262,6 +262,7 @@ def check_html_report(binary, reports, scratch):
             ("html_directory_flush_fails", "inject=fsync:error=EIO:when=1", False)):
         folder = fresh_folder(scratch, reports, name)
         run(binary, ["reports/basic1.xml", "-html", "report"], folder)
+        earlier = report_files(os.path.join(folder, "report"))
         done = run(binary, html_args, folder, ["-e", "trace=syncfs,fsync", "-e", injection])
         if (done.returncode, done.stderr) != (2, error):
             raise Failure("%s: %d %r" % (name, done.returncode, done.stderr))

@@ -52,11 +52,6 @@ std::string_view entityOf(char c) {
   }
 }
 
-char* put(char* at, std::string_view piece) {
-  std::memcpy(at, piece.data(), piece.size());
-  return at + piece.size();
-}
-
 std::size_t sequenceLength(unsigned char lead) {
   if (lead < 0xE0) return 2;
   if (lead < 0xF0) return 3;
@@ -81,14 +76,14 @@ char* putHigh(char* at, std::string_view rest, Charset charset, std::size_t& tak
   const auto lead = static_cast<unsigned char>(rest[0]);
   if (charset == Charset::Latin1) {
     taken = 1;
-    if (lead < 0xA0) return put(at, kReplacement);  // a C1 control
+    if (lead < 0xA0) return copyInPlace(at, kReplacement);  // a C1 control
     *at++ = static_cast<char>(0xC0 | (lead >> 6));
     *at++ = static_cast<char>(0x80 | (lead & 0x3F));
     return at;
   }
   taken = std::min(sequenceLength(lead), rest.size());  // shorter only where the caller erred
   std::string_view sequence = rest.substr(0, taken);
-  return put(at, sequence.size() < 2 || isForbidden(sequence) ? kReplacement : sequence);
+  return copyInPlace(at, sequence.size() < 2 || isForbidden(sequence) ? kReplacement : sequence);
 }
 
 // The length of the run of bytes at the start of `text` that pass as they
@@ -128,7 +123,7 @@ char* escape(char* at, std::string_view text, Charset charset) {
   std::size_t i = 0;
   while (i < text.size()) {
     const std::size_t plain = plainRun<attribute>(text.substr(i), table);
-    at = put(at, text.substr(i, plain));
+    at = copyInPlace(at, text.substr(i, plain));
     i += plain;
     if (i == text.size()) break;
     const char c = text[i];
@@ -138,11 +133,11 @@ char* escape(char* at, std::string_view text, Charset charset) {
         ++i;
         break;
       case Byte::Entity:
-        at = put(at, entityOf(c));
+        at = copyInPlace(at, entityOf(c));
         ++i;
         break;
       case Byte::Control:
-        at = put(at, kReplacement);
+        at = copyInPlace(at, kReplacement);
         ++i;
         break;
       case Byte::High: {

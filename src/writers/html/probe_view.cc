@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 #include "base/text_sink.h"
 #include "model/coverage_file.h"
@@ -81,8 +80,7 @@ void ProbeView::putRow(const ListingLine& line) {
   const std::size_t cells = 48 + 4 * 10 + kMissing.size() + indentation;
   char* at = out_.reserveSpace(cells + (longText ? 0 : escapedSizeLimit(line.text.size())) + 8);
   const auto put = [&at](std::string_view piece) {
-    std::memcpy(at, piece.data(), piece.size());
-    at += piece.size();
+    at = copyInPlace(at, piece);
   };
   const auto putNumber = [&at](std::uint32_t value) { at = std::to_chars(at, at + 10, value).ptr; };
   const bool directive = line.kind == ListingLine::Kind::Directive;

@@ -97,8 +97,7 @@ class SourceTable {
     const bool longText = text.size() > kLongText;
     char* at = out_.reserveSpace(96 + kMissing.size() + (longText ? 0 : escapedSizeLimit(text.size())));
     const auto put = [&at](std::string_view piece) {
-      std::memcpy(at, piece.data(), piece.size());
-      at += piece.size();
+      at = copyInPlace(at, piece);
     };
     put(covered ? std::string_view("<tr id=\"L") : std::string_view("<tr class=\"u\" id=\"L"));
     char* digits = at;
