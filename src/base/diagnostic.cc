@@ -7,7 +7,7 @@ namespace {
 
 // Addressed by code; code 1 is the first entry. An empty entry is a code
 // that this program does not raise.
-constexpr std::array<std::string_view, 45> kMessages = {
+constexpr std::array<std::string_view, 52> kMessages = {
     "Option @ requires argument without space.",
     "Option -p requires argument.",
     "Option -x requires argument.",
@@ -53,6 +53,13 @@ constexpr std::array<std::string_view, 45> kMessages = {
     "Option -min-statement requires argument.",
     "Option -min-statement requires a decimal number from 0 to 100: %s",
     "Overall statement TER %s is below the minimum %s.",
+    "Option -diff requires argument.",
+    "Option -min-diff-ter requires argument.",
+    "Option -min-diff-ter requires a decimal number from 0 to 100: %s",
+    "Option -min-diff-ter requires option -diff.",
+    "Diff file can not be read: %s",
+    "Diff file can not be parsed: %s",
+    "Changed code TER %s is below the minimum %s.",
 };
 
 // Replaces the "%s" marks of a message by the argument texts, in order, the

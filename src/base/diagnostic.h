@@ -27,7 +27,7 @@ class Diagnostic {
 
   /// Sets the number of the raising subsystem.
   Diagnostic& setOrigin(std::uint32_t origin);
-  /// Sets the message number (1 to 45).
+  /// Sets the message number (1 to 52).
   Diagnostic& setCode(std::uint32_t code);
   /// Adds an argument text; nullptr is an absent text. A third text or an
   /// absent one is misuse and raises code 20 instead.
@@ -120,6 +120,13 @@ inline constexpr RaisePoint kMarkdownWithoutName{42, 1, 292};
 inline constexpr RaisePoint kMinimumStatementWithoutValue{43, 1, 294};
 inline constexpr RaisePoint kMinimumStatementNotDecimal{44, 1, 296};
 inline constexpr RaisePoint kStatementTerBelowMinimum{45, 1, 454};
+inline constexpr RaisePoint kDiffWithoutName{46, 1, 298};
+inline constexpr RaisePoint kMinimumDiffTerWithoutValue{47, 1, 300};
+inline constexpr RaisePoint kMinimumDiffTerNotDecimal{48, 1, 302};
+inline constexpr RaisePoint kMinimumDiffTerWithoutDiff{49, 1, 367};
+inline constexpr RaisePoint kDiffNotRead{50, 10, 110};
+inline constexpr RaisePoint kDiffNotParsed{51, 10, 130};
+inline constexpr RaisePoint kDiffTerBelowMinimum{52, 1, 456};
 }  // namespace diag
 
 }  // namespace kov

@@ -202,6 +202,13 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
       if (!hasNext) raise(diag::kMinimumStatementWithoutValue);
       options.minimumStatementTer = parseTerMinimum(list[++i]);
       if (!options.minimumStatementTer) raise(diag::kMinimumStatementNotDecimal, list[i]);
+    } else if (argument == "-diff") {
+      if (!hasNext) raise(diag::kDiffWithoutName);
+      options.diffFileName = list[++i];
+    } else if (argument == "-min-diff-ter") {
+      if (!hasNext) raise(diag::kMinimumDiffTerWithoutValue);
+      options.minimumDiffTer = parseTerMinimum(list[++i]);
+      if (!options.minimumDiffTer) raise(diag::kMinimumDiffTerNotDecimal, list[i]);
     } else if (argument == "-h") {
       printUsage(usageOut);
       return std::nullopt;
@@ -215,6 +222,7 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
   }
   if (options.inputFiles.empty()) raise(diag::kNoInput);
   if (!wantsAnyOutput(options)) raise(diag::kOutputMissing);
+  if (options.minimumDiffTer && !options.diffFileName) raise(diag::kMinimumDiffTerWithoutDiff);
   return options;
 }
 

@@ -18,6 +18,8 @@
 #include "driver/usage.h"
 #include "model/coverage.h"
 #include "reader/run_inputs.h"
+#include "reader/unified_diff.h"
+#include "writers/changed_code.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
 #include "writers/json_report.h"
@@ -124,11 +126,34 @@ bool passesGates(const SummaryGates& gates, const Coverage& coverage) {
   return passed;
 }
 
+// The -min-diff-ter gate. A change whose lines hold no outcome the TER counts
+// has nothing to fall short with: it passes, and the line says why.
+bool passesDiffGate(const RunOptions& options, const ChangedCode& changed) {
+  if (!options.minimumDiffTer) return true;
+  if (!changed.measured()) {
+    std::cout.flush();
+    std::cerr << "Changed code holds no outcome the TER counts: minimum "
+              << options.minimumDiffTer->text << " passed." << std::endl;
+    std::cerr.clear();
+    return true;
+  }
+  if (!isBelow(changed.ter, *options.minimumDiffTer)) return true;
+  printDiagnostic(composeLine(diag::kDiffTerBelowMinimum, std::to_string(changed.ter),
+                              options.minimumDiffTer->text)
+                      .c_str());
+  return false;
+}
+
 int runStages(const std::vector<std::string>& arguments) {
   std::optional<RunOptions> options = parseCommandLine(arguments, std::cout);
   if (!options) return 1;
 
   const std::optional<StateLock> stateLock = lockStateIfSavedOver(*options);
+  // The diff is read before any report, so that a diff that cannot be used
+  // ends the run before the long part of it.
+  std::optional<ChangeSet> change;
+  if (options->diffFileName) change = readUnifiedDiff(*options->diffFileName);
+
   Coverage coverage(kProgramVersion, options->argumentList, options->chosenFiles,
                     options->unchosenFiles, copyrightLines());
   // A merge state stands first, in the place of the reports it was made
@@ -140,6 +165,8 @@ int runStages(const std::vector<std::string>& arguments) {
     state.emplace(options->stateFileName, coverage, options->noDriveLetter);
   }
   coverage.process();
+  std::optional<ChangedCode> changed;
+  if (change) changed = measureChangedCode(coverage, options->exportRoot, *change);
 
   // The export records are collected on a second thread while the listing
   // and the summary XML are written: all of them only read the processed
@@ -172,7 +199,9 @@ int runStages(const std::vector<std::string>& arguments) {
   }
   if (!options->htmlDirectory.empty()) writeHtmlOutput(*options, coverage);
   // A run that fails a gate saves no state, like any other failed run.
-  if (!passesGates(gates, coverage)) return 3;
+  bool passed = passesGates(gates, coverage);
+  if (changed && !passesDiffGate(*options, *changed)) passed = false;
+  if (!passed) return 3;
   if (state) state->commit();
   return 0;
 }

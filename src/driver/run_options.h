@@ -28,6 +28,8 @@ struct RunOptions {
   std::optional<TerMinimum> minimumStatementTer;  // -min-statement
   std::string htmlDirectory;              // -html; empty when not given
   std::vector<std::string> sourceDirectories;  // all -src directories, in order
+  std::optional<std::string> diffFileName;     // -diff
+  std::optional<TerMinimum> minimumDiffTer;    // -min-diff-ter
 };
 
 }  // namespace kov

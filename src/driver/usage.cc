@@ -43,6 +43,8 @@ void printUsage(std::ostream& out) {
       "   -min-statement N  Exit status 3 if the overall statement TER is below N.",
       "   -html dir       Output merged coverage as HTML report in directory dir.",
       "   -src dir        Where the HTML report looks for source files (dir[;dir]...).",
+      "   -diff file      Unified diff of a change: measure the TER of its added lines.",
+      "   -min-diff-ter N Exit status 3 if the changed code's TER is below N (0 to 100).",
       "   -h              Display command line help.",
       "",
       "Example: kovxmlmerge input1.xml input2.xml -p profile.txt -x summary.xml",

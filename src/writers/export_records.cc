@@ -74,6 +74,40 @@ std::uint32_t executionCount(const CoverageProbe& probe, Outcomes outcomes) {
   }
 }
 
+void appendBranches(const CoverageProbe& probe, Outcomes outcomes,
+                    std::vector<ExportOutcome>& out) {
+  using Kind = ExportOutcome::Kind;
+  const auto& counters = probe.counters;
+  switch (outcomes) {
+    case Outcomes::TwoWay:
+      out.push_back({Kind::True, counters[0]});
+      out.push_back({Kind::False, counters[1]});
+      break;
+    case Outcomes::Constant:
+      out.push_back({Kind::Counted, executionCount(probe, outcomes)});
+      break;
+    case Outcomes::EvaluationTrue:
+      out.push_back({Kind::Evaluation, counters[0]});
+      break;
+    case Outcomes::EvaluationFalse:
+      out.push_back({Kind::Evaluation, counters[1]});
+      break;
+    case Outcomes::McdcRows: {
+      const auto& rows = probe.mcdcRows()->rows;
+      for (std::size_t i = 0; i < rows.size(); ++i) {
+        const bool shown = rows[i].find('+') != std::string::npos;
+        out.push_back({Kind::McdcRow, shown ? 1u : 0u, static_cast<std::uint32_t>(i)});
+      }
+      break;
+    }
+    case Outcomes::Single:
+      out.push_back({Kind::Executed, counters[0]});
+      break;
+    case Outcomes::None:
+      break;
+  }
+}
+
 // The lines of a record, collected probe by probe: each probe that makes a
 // line gives one piece, and the pieces of a line are merged once all are in.
 // A function's lines are those of the run of pieces its probes gave.
@@ -84,7 +118,11 @@ class LineCollector {
     const Outcomes outcomes = outcomesOf(probe.kind);
     if (probe.all == 0 && !hasMcdcRows(probe, outcomes)) return;
     const std::size_t firstTaken = taken_.size();
-    if (probe.countForView(mcdcView).all != 0) addTaken(probe, outcomes);
+    outcomes_.clear();
+    appendExportOutcomes(probe, mcdcView, outcomes_);
+    for (const ExportOutcome& outcome : outcomes_) {
+      if (outcome.kind != ExportOutcome::Kind::Executed) taken_.push_back(outcome.taken);
+    }
     pieces_.push_back(Piece{probe.shownLine, executionCount(probe, outcomes),
                             static_cast<std::uint32_t>(firstTaken),
                             static_cast<std::uint32_t>(taken_.size() - firstTaken)});
@@ -153,58 +191,23 @@ class LineCollector {
     }
   }
 
-  void addTaken(const CoverageProbe& probe, Outcomes outcomes) {
-    const auto& counters = probe.counters;
-    switch (outcomes) {
-      case Outcomes::TwoWay:
-        taken_.push_back(counters[0]);
-        taken_.push_back(counters[1]);
-        break;
-      case Outcomes::Constant:
-        taken_.push_back(executionCount(probe, outcomes));
-        break;
-      case Outcomes::EvaluationTrue:
-        taken_.push_back(counters[0]);
-        break;
-      case Outcomes::EvaluationFalse:
-        taken_.push_back(counters[1]);
-        break;
-      case Outcomes::McdcRows:
-        for (const std::string& row : probe.mcdcRows()->rows) {
-          taken_.push_back(row.find('+') != std::string::npos ? 1 : 0);
-        }
-        break;
-      case Outcomes::None:
-      case Outcomes::Single:
-        break;
-    }
-  }
-
   std::vector<Piece> pieces_;
   std::vector<std::uint32_t> taken_;  // the taken counts of the branches, piece by piece
   std::vector<Piece> sorted_;         // scratch for a run that is out of line order
+  std::vector<ExportOutcome> outcomes_;  // scratch for one probe's outcomes
 };
 
-// What makes up one record: found while the registry is walked, read when
-// the records are built.
-struct RecordSources {
-  enum class Naming { None, ByStretch, ByFile };
-  std::string shownName;
-  Naming naming = Naming::None;
-  const CoverageFile* file = nullptr;                // the chosen source or header file
-  std::vector<const CoverageFunction*> stretches;  // in registry order
-};
-
-class RecordCollector {
+// Finds the sources of the records while the registry is walked.
+class SourceCollector {
  public:
-  RecordCollector(const ExportRoot& root, bool mcdcView) : root_(root), mcdcView_(mcdcView) {}
+  explicit SourceCollector(const ExportRoot& root) : root_(root) {}
 
   /// A chosen source or header file.
   void addFile(const CoverageFile& file) {
-    RecordSources& sources = sourcesFor(file.name);
-    sources.shownName = root_.shownName(file.displayName);
-    sources.naming = RecordSources::Naming::ByFile;
-    sources.file = &file;
+    Entry& entry = entryFor(file.name);
+    entry.source.shownName = root_.shownName(file.displayName);
+    entry.naming = Naming::ByFile;
+    entry.source.file = &file;
   }
 
   /// A line-directive file: its stretch's lines join the record of the file
@@ -214,25 +217,52 @@ class RecordCollector {
     if (stretch == nullptr || stretch->originFile == nullptr) return;
     const CoverageFile& origin = *stretch->originFile;
     if (!origin.chosen || origin.fileType == kLineDirectiveFile) return;
-    RecordSources& sources = sourcesFor(fileKeyOf(file.displayName));
-    if (sources.naming == RecordSources::Naming::None) {
-      sources.shownName = root_.shownName(file.displayName);
-      sources.naming = RecordSources::Naming::ByStretch;
+    Entry& entry = entryFor(fileKeyOf(file.displayName));
+    if (entry.naming == Naming::None) {
+      entry.source.shownName = root_.shownName(file.displayName);
+      entry.naming = Naming::ByStretch;
     }
-    sources.stretches.push_back(stretch);
+    entry.source.stretches.push_back(stretch);
   }
 
-  /// The records, by key. One collector serves them all, one after the
-  /// other, so that its buffers are allocated once for the run.
-  std::vector<ExportRecord> finish() {
+  /// The sources, by key.
+  std::vector<ExportSource> finish() {
+    std::vector<ExportSource> sources;
+    sources.reserve(entries_.size());
+    for (auto& [key, entry] : entries_) {
+      entry.source.key = key;
+      sources.push_back(std::move(entry.source));
+    }
+    return sources;
+  }
+
+ private:
+  enum class Naming { None, ByStretch, ByFile };
+  struct Entry {
+    ExportSource source;
+    Naming naming = Naming::None;
+  };
+  Entry& entryFor(std::string key) { return entries_[std::move(key)]; }
+
+  const ExportRoot& root_;
+  std::map<std::string, Entry, std::less<>> entries_;  // by file key, as the listing
+};
+
+// Builds the records from their sources. One collector serves them all, one
+// after the other, so that its buffers are allocated once for the run.
+class RecordCollector {
+ public:
+  explicit RecordCollector(bool mcdcView) : mcdcView_(mcdcView) {}
+
+  std::vector<ExportRecord> build(std::vector<ExportSource>& sources) {
     std::vector<ExportRecord> records;
-    records.reserve(sources_.size());
-    for (auto& [key, sources] : sources_) {
+    records.reserve(sources.size());
+    for (ExportSource& source : sources) {
       ExportRecord record;
-      record.key = key;
-      record.shownName = std::move(sources.shownName);
-      if (!sources.stretches.empty() || !addConsecutiveFunctions(*sources.file, record)) {
-        addAllProbes(sources, record);
+      record.key = std::move(source.key);
+      record.shownName = std::move(source.shownName);
+      if (!source.stretches.empty() || !addConsecutiveFunctions(*source.file, record)) {
+        addAllProbes(source, record);
       }
       records.push_back(std::move(record));
     }
@@ -240,8 +270,6 @@ class RecordCollector {
   }
 
  private:
-  RecordSources& sourcesFor(std::string key) { return sources_[std::move(key)]; }
-
   // The usual file: its functions follow each other, each with lines of its
   // own, so the record's lines are theirs one after the other, merged one
   // function at a time. False where two functions share a line or come out
@@ -268,7 +296,7 @@ class RecordCollector {
   }
 
   // Any record: every probe of its file and its stretches, merged at once.
-  void addAllProbes(const RecordSources& sources, ExportRecord& record) {
+  void addAllProbes(const ExportSource& sources, ExportRecord& record) {
     lines_.clear();
     if (sources.file) {
       std::unordered_set<std::string> taken;
@@ -313,9 +341,7 @@ class RecordCollector {
     return 0;
   }
 
-  const ExportRoot& root_;
   const bool mcdcView_;
-  std::map<std::string, RecordSources, std::less<>> sources_;  // by file key, as the listing
   LineCollector lines_;
 };
 
@@ -352,9 +378,15 @@ std::string uniqueFunctionName(std::string name, std::uint32_t line,
   return candidate;
 }
 
-ExportRecords collectExportRecords(const Coverage& coverage, std::string_view root) {
+void appendExportOutcomes(const CoverageProbe& probe, bool mcdcView,
+                          std::vector<ExportOutcome>& outcomes) {
+  if (probe.countForView(mcdcView).all == 0) return;
+  appendBranches(probe, outcomesOf(probe.kind), outcomes);
+}
+
+std::vector<ExportSource> collectExportSources(const Coverage& coverage, std::string_view root) {
   const ExportRoot exportRoot(root);
-  RecordCollector collector(exportRoot, coverage.mcdcView());
+  SourceCollector collector(exportRoot);
   for (const auto& [key, file] : coverage.files()) {
     if (file->fileType == kLineDirectiveFile) {
       collector.addStretch(*file);
@@ -362,9 +394,14 @@ ExportRecords collectExportRecords(const Coverage& coverage, std::string_view ro
       collector.addFile(*file);
     }
   }
+  return collector.finish();
+}
+
+ExportRecords collectExportRecords(const Coverage& coverage, std::string_view root) {
+  std::vector<ExportSource> sources = collectExportSources(coverage, root);
   ExportRecords exported;
   exported.source = root.empty() ? std::string(".") : std::string(root);
-  exported.records = collector.finish();
+  exported.records = RecordCollector(coverage.mcdcView()).build(sources);
   return exported;
 }
 

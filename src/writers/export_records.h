@@ -13,6 +13,9 @@
 namespace kov {
 
 class Coverage;
+class CoverageFile;
+class CoverageFunction;
+class CoverageProbe;
 
 /// One outcome that the TER counts, other than that of a single-counter probe.
 struct ExportBranch {
@@ -82,6 +85,40 @@ struct ExportRecords {
   std::string source;  // the -root directory as given, "." without one
   std::vector<ExportRecord> records;
 };
+
+/// One outcome that the TER counts, as the exports count it.
+struct ExportOutcome {
+  enum class Kind : std::uint8_t {
+    Executed,    // a single-counter probe's one outcome: its line ran
+    True,        // a decision's true outcome (first counter)
+    False,       // a decision's false outcome (second counter)
+    Counted,     // the counted outcome of a constant condition
+    Evaluation,  // one evaluation of a multi-condition
+    McdcRow,     // one MC/DC row: a condition shown by a covered pair
+  };
+  Kind kind = Kind::Executed;
+  std::uint32_t taken = 0;  // how often it occurred; an MC/DC row: 1 shown, 0 not
+  std::uint32_t row = 0;    // McdcRow: the row's index on the probe
+};
+
+/// Appends the outcomes of a probe that the exports count under the view in
+/// force: the one outcome of a single-counter probe, the branches of the
+/// others; nothing for a marker or a probe whose outcomes the TER does not
+/// count.
+void appendExportOutcomes(const CoverageProbe& probe, bool mcdcView,
+                          std::vector<ExportOutcome>& outcomes);
+
+/// Where the lines of one record come from: a chosen source or header file
+/// and the line-directive stretches that lead into a file of the same key.
+struct ExportSource {
+  std::string key;        // the file key; sources are in its order
+  std::string shownName;  // as the record's
+  const CoverageFile* file = nullptr;                // null for a record of stretches only
+  std::vector<const CoverageFunction*> stretches;  // in registry order
+};
+
+/// The sources of every record of a processed set, in record order.
+std::vector<ExportSource> collectExportSources(const Coverage& coverage, std::string_view root);
 
 /// The records of a processed coverage set, which must outlive them. `root`
 /// is the -root argument (empty where none was given).
