@@ -101,15 +101,23 @@ std::optional<GateResult> gateResult(const std::optional<TerMinimum>& minimum,
   return GateResult{minimum->text, !isBelow(value, *minimum)};
 }
 
-SummaryGates gatesOf(const RunOptions& options, const Coverage& coverage) {
-  return {gateResult(options.minimumTer, coverage.terValue),
-          gateResult(options.minimumStatementTer, coverage.statementTer)};
+// A change whose lines hold no outcome the TER counts has nothing to fall
+// short with: its gate passes.
+SummaryGates gatesOf(const RunOptions& options, const Coverage& coverage,
+                     const std::optional<ChangedCode>& changed) {
+  SummaryGates gates{gateResult(options.minimumTer, coverage.terValue),
+                     gateResult(options.minimumStatementTer, coverage.statementTer), {}};
+  if (changed) {
+    gates.changed = gateResult(options.minimumDiffTer, changed->measured() ? changed->ter : 100);
+  }
+  return gates;
 }
 
 // The gates, checked once every output is written: a CI job fails on the
 // status while its dashboards still get the outputs. Each gate that fails
 // prints its line.
-bool passesGates(const SummaryGates& gates, const Coverage& coverage) {
+bool passesGates(const SummaryGates& gates, const Coverage& coverage,
+                 const std::optional<ChangedCode>& changed) {
   bool passed = true;
   if (gates.ter && !gates.ter->passed) {
     printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
@@ -123,25 +131,19 @@ bool passesGates(const SummaryGates& gates, const Coverage& coverage) {
                         .c_str());
     passed = false;
   }
-  return passed;
-}
-
-// The -min-diff-ter gate. A change whose lines hold no outcome the TER counts
-// has nothing to fall short with: it passes, and the line says why.
-bool passesDiffGate(const RunOptions& options, const ChangedCode& changed) {
-  if (!options.minimumDiffTer) return true;
-  if (!changed.measured()) {
+  if (gates.changed && !changed->measured()) {
+    // Not a failure, but a gate that passes without a figure says why.
     std::cout.flush();
     std::cerr << "Changed code holds no outcome the TER counts: minimum "
-              << options.minimumDiffTer->text << " passed." << std::endl;
+              << gates.changed->minimum << " passed." << std::endl;
     std::cerr.clear();
-    return true;
+  } else if (gates.changed && !gates.changed->passed) {
+    printDiagnostic(composeLine(diag::kDiffTerBelowMinimum, std::to_string(changed->ter),
+                                gates.changed->minimum)
+                        .c_str());
+    passed = false;
   }
-  if (!isBelow(changed.ter, *options.minimumDiffTer)) return true;
-  printDiagnostic(composeLine(diag::kDiffTerBelowMinimum, std::to_string(changed.ter),
-                              options.minimumDiffTer->text)
-                      .c_str());
-  return false;
+  return passed;
 }
 
 int runStages(const std::vector<std::string>& arguments) {
@@ -189,19 +191,20 @@ int runStages(const std::vector<std::string>& arguments) {
   if (records.valid()) writeExports(*options, coverage, records.get());
   if (!options->jsonFileName.empty()) {
     writeOutput(options->jsonFileName,
-                [&](TextSink& sink) { writeJsonReport(coverage, options->exportRoot, sink); });
+                [&](TextSink& sink) {
+                  writeJsonReport(coverage, options->exportRoot, sink, changed ? &*changed : nullptr);
+                });
   }
-  const SummaryGates gates = gatesOf(*options, coverage);
+  const SummaryGates gates = gatesOf(*options, coverage, changed);
   if (!options->markdownFileName.empty()) {
     writeOutput(options->markdownFileName, [&](TextSink& sink) {
-      writeMarkdownSummary(coverage, gates, options->exportRoot, sink);
+      writeMarkdownSummary(coverage, gates, options->exportRoot, sink,
+                           changed ? &*changed : nullptr);
     });
   }
   if (!options->htmlDirectory.empty()) writeHtmlOutput(*options, coverage);
   // A run that fails a gate saves no state, like any other failed run.
-  bool passed = passesGates(gates, coverage);
-  if (changed && !passesDiffGate(*options, *changed)) passed = false;
-  if (!passed) return 3;
+  if (!passesGates(gates, coverage, changed)) return 3;
   if (state) state->commit();
   return 0;
 }

@@ -109,11 +109,8 @@ class LineMeasure {
     line.line = probe.shownLine;
     for (const ExportOutcome& outcome : outcomes_) {
       ++line.all;
-      if (outcome.taken != 0) {
-        ++line.hits;
-      } else {
-        line.uncovered.push_back({&probe, outcome});
-      }
+      if (outcome.taken != 0) ++line.hits;
+      line.outcomes.push_back({&probe, outcome});
     }
   }
 
@@ -144,7 +141,69 @@ ChangedRecord measureRecord(const ExportSource& source, const std::vector<std::u
   return record;
 }
 
+// "FT (evaluation 3)"
+std::string evaluationText(const McdcRows& rows, std::uint32_t number) {
+  const McdcEvaluation* evaluation = rows.evaluation(number);
+  std::string text = evaluation != nullptr ? evaluation->vector + " " : std::string();
+  return text + "(evaluation " + std::to_string(number) + ")";
+}
+
+// The most alternatives a text names; a decision of many conditions may
+// offer hundreds.
+constexpr std::size_t kAlternativesShown = 3;
+
+std::string mcdcRowText(const CoverageProbe& probe, std::size_t row) {
+  const McdcRows* rows = probe.mcdcRows();
+  if (rows == nullptr || row >= rows->conditions.size()) return "MC/DC row not shown";
+  std::string text = "condition " + std::to_string(rows->conditions[row]) +
+                     " without a covered pair";
+  const std::vector<McdcNeed> needs = rows->needsOf(row);
+  if (needs.empty()) return text;
+  text += ": run ";
+  for (std::size_t i = 0; i < needs.size() && i < kAlternativesShown; ++i) {
+    const McdcNeed& need = needs[i];
+    if (i > 0) text += ", or ";
+    text += evaluationText(*rows, need.run);
+    text += need.partnerExecuted ? ", it pairs with " + std::to_string(need.partner)
+                                 : " and " + evaluationText(*rows, need.partner);
+  }
+  if (needs.size() > kAlternativesShown) {
+    text += ", or one of " + std::to_string(needs.size() - kAlternativesShown) + " more";
+  }
+  return text;
+}
+
 }  // namespace
+
+std::string uncoveredText(const ChangedOutcome& outcome) {
+  switch (outcome.outcome.kind) {
+    case ExportOutcome::Kind::Executed:
+      return "never executed";
+    case ExportOutcome::Kind::True:
+      return "true outcome never taken";
+    case ExportOutcome::Kind::False:
+      return "false outcome never taken";
+    case ExportOutcome::Kind::Counted:
+      return "counted outcome never taken";
+    case ExportOutcome::Kind::Evaluation:
+      return "evaluation never occurred";
+    case ExportOutcome::Kind::McdcRow:
+      return mcdcRowText(*outcome.probe, outcome.outcome.row);
+  }
+  return {};
+}
+
+std::string_view outcomeKindName(ExportOutcome::Kind kind) {
+  switch (kind) {
+    case ExportOutcome::Kind::Executed: return "executed";
+    case ExportOutcome::Kind::True: return "true";
+    case ExportOutcome::Kind::False: return "false";
+    case ExportOutcome::Kind::Counted: return "counted";
+    case ExportOutcome::Kind::Evaluation: return "evaluation";
+    case ExportOutcome::Kind::McdcRow: return "mcdc_row";
+  }
+  return {};
+}
 
 bool sameExportName(std::string_view diffPath, std::string_view shownName) {
   return folded(diffPath) == folded(shownName);

@@ -18,10 +18,13 @@ class Coverage;
 class CoverageFile;
 class CoverageProbe;
 
-/// One outcome on a changed line that no test brought about.
+/// One outcome on a changed line.
 struct ChangedOutcome {
   const CoverageProbe* probe = nullptr;
   ExportOutcome outcome;
+
+  /// Whether a test brought it about.
+  bool covered() const { return outcome.taken != 0; }
 };
 
 /// One changed line that holds outcomes the TER counts.
@@ -29,7 +32,10 @@ struct ChangedLine {
   std::uint32_t line = 0;
   std::uint32_t hits = 0;
   std::uint32_t all = 0;
-  std::vector<ChangedOutcome> uncovered;  // in probe order, outcome order
+  std::vector<ChangedOutcome> outcomes;  // in probe order, outcome order
+
+  /// Whether an outcome of the line is not covered.
+  bool hasUncovered() const { return hits < all; }
 };
 
 /// A file of the exports that the change touches.
@@ -68,6 +74,16 @@ struct ChangedCode {
 /// argument (empty where none was given), applied as the exports apply it.
 ChangedCode measureChangedCode(const Coverage& coverage, std::string_view root,
                                const ChangeSet& change);
+
+/// What is uncovered, in words a reviewer acts on ("false outcome never
+/// taken", "condition 2 without a covered pair: run FT (evaluation 3), it
+/// pairs with 1"). ASCII; holds no text of the report other than an MC/DC
+/// vector of "T", "F" and "_".
+std::string uncoveredText(const ChangedOutcome& outcome);
+
+/// The name of an outcome's kind in the JSON document ("executed", "true",
+/// "false", "counted", "evaluation", "mcdc_row").
+std::string_view outcomeKindName(ExportOutcome::Kind kind);
 
 /// Whether a diff's name matches a record's shown name on its own: equal once
 /// "\" is written "/" and ASCII letter case is folded.

@@ -10,6 +10,8 @@
 
 #include "base/text_sink.h"
 #include "model/coverage.h"
+#include "model/probe_kind.h"
+#include "writers/changed_code.h"
 #include "writers/export_names.h"
 #include "writers/json_text.h"
 #include "writers/listing_walk.h"
@@ -99,6 +101,63 @@ void writeSummary(const Coverage& coverage, JsonOut& json) {
   ter(member(json, "ter", 4), coverage.terValue, coverage.hits, coverage.all);
   statementSums(member(json, "statement", 4), coverage.statementTer, coverage.statementHits,
                 coverage.statementAll, coverage.functionsWithoutStatement);
+  json.put("\n  }");
+}
+
+// One outcome of a changed line, on a line of its own.
+void writeChangedOutcome(const ChangedOutcome& outcome, JsonOut& json) {
+  json.put("\n          {\"kind\":\"").put(keywordOf(outcome.probe->kind));
+  json.put("\",\"description\":").string(outcome.probe->description);
+  json.put(",\"outcome\":\"").put(outcomeKindName(outcome.outcome.kind));
+  json.put(outcome.covered() ? "\",\"covered\":true" : "\",\"covered\":false");
+  if (outcome.outcome.kind == ExportOutcome::Kind::McdcRow) {
+    const McdcRows* rows = outcome.probe->mcdcRows();
+    if (rows != nullptr && outcome.outcome.row < rows->conditions.size()) {
+      json.put(",\"condition\":").number(rows->conditions[outcome.outcome.row]);
+    }
+  }
+  // Our own words, and an MC/DC vector of "T", "F" and "_" at most.
+  if (!outcome.covered()) json.put(",\"uncovered\":").string(uncoveredText(outcome));
+  json.put("}");
+}
+
+void writeChangedFile(const ChangedRecord& record, bool first, JsonOut& json) {
+  json.put(first ? "\n    {\"shown_name\":" : ",\n    {\"shown_name\":").string(record.shownName);
+  strings(json.put(",\"diff_paths\":"), record.diffPaths);
+  json.put(",\"changed_lines\":").number(record.changedLines);
+  ter(json.put(",\"ter\":"), record.ter, record.hits, record.all).put(",\"lines\":[");
+  for (std::size_t i = 0; i < record.lines.size(); ++i) {
+    const ChangedLine& line = record.lines[i];
+    json.put(i == 0 ? "\n      {\"line\":" : ",\n      {\"line\":").number(line.line);
+    json.put(",\"hits\":").number(line.hits).put(",\"all\":").number(line.all);
+    json.put(",\"outcomes\":[");
+    for (const ChangedOutcome& outcome : line.outcomes) {
+      if (&outcome != &line.outcomes.front()) json.put(",");
+      writeChangedOutcome(outcome, json);
+    }
+    json.put("]}");
+  }
+  json.put(record.lines.empty() ? "]}" : "\n    ]}");
+}
+
+// The changed code: the figures, then a file a line or more, each changed
+// line with its outcomes on lines of their own.
+void writeChangedCode(const ChangedCode& changed, JsonOut& json) {
+  member(json, "changed_code", 2).put("{");
+  member(json, "measured", 4, true).put(changed.measured() ? "true" : "false");
+  ter(member(json, "ter", 4), changed.ter, changed.hits, changed.all);
+  member(json, "changed_lines", 4).number(changed.changedLines);
+  member(json, "files", 4).put("[");
+  for (std::size_t i = 0; i < changed.records.size(); ++i) {
+    writeChangedFile(changed.records[i], i == 0, json);
+  }
+  json.put(changed.records.empty() ? "]" : "\n    ]");
+  member(json, "not_measured", 4).put("[");
+  for (std::size_t i = 0; i < changed.unmeasured.size(); ++i) {
+    json.put(i == 0 ? "\n    {\"path\":" : ",\n    {\"path\":").string(changed.unmeasured[i].path);
+    json.put(",\"changed_lines\":").number(changed.unmeasured[i].changedLines).put("}");
+  }
+  json.put(changed.unmeasured.empty() ? "]" : "\n    ]");
   json.put("\n  }");
 }
 
@@ -370,10 +429,12 @@ class JsonListing : public ListingVisitor {
 
 }  // namespace
 
-void writeJsonReport(Coverage& coverage, std::string_view root, TextSink& out) {
+void writeJsonReport(Coverage& coverage, std::string_view root, TextSink& out,
+                     const ChangedCode* changed) {
   JsonOut json(out);
   writeHead(coverage, json);
   writeSummary(coverage, json);
+  if (changed != nullptr) writeChangedCode(*changed, json);
   member(json, "files", 2).put("[");
   const ExportRoot exportRoot(root);
   JsonListing files(json, exportRoot, coverage.mcdcView());

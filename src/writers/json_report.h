@@ -10,6 +10,7 @@ namespace kov {
 
 class Coverage;
 class TextSink;
+struct ChangedCode;
 
 /// The version of the document's format, its "format_version".
 inline constexpr int kJsonFormatVersion = 1;
@@ -18,7 +19,9 @@ inline constexpr int kJsonFormatVersion = 1;
 /// figures, and every file the listing shows with its functions and their
 /// listing lines. `root` is the -root argument (empty where none was given),
 /// which shapes each file's shown name as in the exports. Walks the listing
-/// (see walkListing).
-void writeJsonReport(Coverage& coverage, std::string_view root, TextSink& out);
+/// (see walkListing). `changed`, where a diff was given, adds the changed
+/// code's figures ("changed_code").
+void writeJsonReport(Coverage& coverage, std::string_view root, TextSink& out,
+                     const ChangedCode* changed = nullptr);
 
 }  // namespace kov

@@ -10,6 +10,7 @@
 
 #include "base/text_sink.h"
 #include "model/coverage.h"
+#include "writers/changed_code.h"
 #include "writers/export_names.h"
 #include "writers/listing_walk.h"
 #include "writers/markdown_text.h"
@@ -80,6 +81,120 @@ void writeFirstLine(const Coverage& coverage, const SummaryGates& gates, TextSin
     out << " (" << coverage.shownCoverageViewsText << ')';
   }
   out.endLine();
+}
+
+// Our own words may hold "_" and "*" (an MC/DC vector): never emphasis.
+void appendPlain(std::string& out, std::string_view text) {
+  for (char c : text) {
+    if (c == '_' || c == '*') out += '\\';
+    out += c;
+  }
+}
+
+// The most outcomes a cell of the changed lines' table names, the most
+// characters of a description and of what is uncovered: the table stays
+// within the summary's bound however much one line holds.
+constexpr std::size_t kOutcomesShown = 2;
+constexpr std::size_t kDescriptionLimit = 60;
+constexpr std::size_t kUncoveredLimit = 160;
+
+// A description keeps its start, which says what the probe is.
+void appendDescription(std::string& out, std::string_view description) {
+  const bool cut = description.size() > kDescriptionLimit;
+  if (cut) description = description.substr(0, kDescriptionLimit - 1);
+  appendMarkdownCode(out, description, 0);
+  if (cut) out += "\xE2\x80\xA6";
+}
+
+void appendUncovered(std::string& line, const ChangedLine& changed) {
+  std::size_t shown = 0;
+  for (const ChangedOutcome& outcome : changed.outcomes) {
+    if (outcome.covered() || shown++ == kOutcomesShown) continue;
+    if (shown > 1) line += "; ";
+    appendDescription(line, outcome.probe->description);
+    line += ": ";
+    std::string what = uncoveredText(outcome);
+    if (what.size() > kUncoveredLimit) what = what.substr(0, kUncoveredLimit - 3) + "...";
+    appendPlain(line, what);
+  }
+  const std::size_t uncovered = changed.all - changed.hits;
+  if (uncovered > kOutcomesShown) {
+    line += "; and " + std::to_string(uncovered - kOutcomesShown) + " more";
+  }
+}
+
+void writeChangedTable(const ChangedCode& changed, TextSink& out) {
+  std::size_t rows = 0;
+  std::size_t more = 0;
+  std::string line;
+  for (const ChangedRecord& record : changed.records) {
+    for (const ChangedLine& changedLine : record.lines) {
+      if (!changedLine.hasUncovered()) continue;
+      if (rows == kSummaryChangedRows) {
+        ++more;
+        continue;
+      }
+      if (rows++ == 0) {
+        out.endLine();
+        out << "| Changed file | Line | Not covered |";
+        out.endLine();
+        out << "|:---|---:|:---|";
+        out.endLine();
+      }
+      line = "| ";
+      appendMarkdownCode(line, record.shownName, kSummaryNameLimit);
+      line += " | ";
+      appendUnsigned(line, changedLine.line);
+      line += " | ";
+      appendUncovered(line, changedLine);
+      line += " |";
+      out << line;
+      out.endLine();
+    }
+  }
+  if (more > 0) {
+    out.endLine();
+    out << "…and " << counted(more, "more changed line", "more changed lines")
+        << " with uncovered outcomes.";
+    out.endLine();
+  }
+}
+
+// The most names of files that the coverage does not hold.
+constexpr std::size_t kUnmeasuredShown = 10;
+
+void writeUnmeasured(const ChangedCode& changed, TextSink& out) {
+  if (changed.unmeasured.empty()) return;
+  std::string line = "Not measured (no coverage of these files): ";
+  for (std::size_t i = 0; i < changed.unmeasured.size() && i < kUnmeasuredShown; ++i) {
+    const UnmeasuredFile& file = changed.unmeasured[i];
+    if (i > 0) line += ", ";
+    appendMarkdownCode(line, file.path, kSummaryNameLimit);
+    line += " (" + counted(file.changedLines, "changed line", "changed lines") + ")";
+  }
+  if (changed.unmeasured.size() > kUnmeasuredShown) {
+    line += ", and " + counted(changed.unmeasured.size() - kUnmeasuredShown, "more file",
+                               "more files");
+  }
+  line += '.';
+  out.endLine();
+  out << line;
+  out.endLine();
+}
+
+void writeChangedCode(const ChangedCode& changed, const SummaryGates& gates, TextSink& out) {
+  out.endLine();
+  if (changed.measured()) {
+    out << "**Changed code: TER " << terFigure(changed.ter, changed.hits, changed.all) << "**";
+  } else {
+    out << "**Changed code: no outcome the TER counts**";
+  }
+  out << gateText(gates.changed) << " · "
+      << counted(changed.changedLines, "changed line", "changed lines") << " in "
+      << counted(changed.records.size(), "covered file", "covered files");
+  out.endLine();
+  writeChangedTable(changed, out);
+  writeUnmeasured(changed, out);
 }
 
 struct FileRow {
@@ -214,9 +329,10 @@ void writeReports(const Coverage& coverage, TextSink& out) {
 }  // namespace
 
 void writeMarkdownSummary(const Coverage& coverage, const SummaryGates& gates,
-                          std::string_view root, TextSink& out) {
+                          std::string_view root, TextSink& out, const ChangedCode* changed) {
   const ExportRoot exportRoot(root);
   writeFirstLine(coverage, gates, out);
+  if (changed != nullptr) writeChangedCode(*changed, gates, out);
   writeTable(coverage, exportRoot, out);
   writeTotals(coverage, out);
   writeReports(coverage, out);

@@ -14,6 +14,7 @@ namespace kov {
 
 class Coverage;
 class TextSink;
+struct ChangedCode;
 
 /// The result of one gate.
 struct GateResult {
@@ -25,16 +26,22 @@ struct GateResult {
 struct SummaryGates {
   std::optional<GateResult> ter;        // -min-ter, on the overall TER
   std::optional<GateResult> statement;  // -min-statement, on the overall statement TER
+  std::optional<GateResult> changed = std::nullopt;  // -min-diff-ter, on the changed code's TER
 };
 
 /// The most files the table shows.
 inline constexpr std::size_t kSummaryTableRows = 25;
 /// The most characters of a name or a time the summary shows.
 inline constexpr std::size_t kSummaryNameLimit = 120;
+/// The most changed lines with uncovered outcomes the summary shows.
+inline constexpr std::size_t kSummaryChangedRows = 50;
 
 /// Writes the summary of a processed coverage set. `root` is the -root
 /// argument (empty where none was given): files are named as in the exports.
+/// `changed`, where a diff was given, adds the changed code's figures below
+/// the first line.
 void writeMarkdownSummary(const Coverage& coverage, const SummaryGates& gates,
-                          std::string_view root, TextSink& out);
+                          std::string_view root, TextSink& out,
+                          const ChangedCode* changed = nullptr);
 
 }  // namespace kov

@@ -5,12 +5,16 @@
 //   - the summary is UTF-8 and shorter than 60,000 characters;
 //   - it renders to paragraphs and at most one table, with no element that a
 //     name could have made: no link, image, raw HTML, heading or list;
-//   - the table has the four columns, at most 25 rows, a file name as one
-//     code span per row;
+//   - the files' table has the four columns, at most 25 rows, a file name as
+//     one code span per row; where a diff was given, the changed lines' table
+//     has its three columns, at most 50 rows, a file name as one code span,
+//     the line as a number and nothing but code spans and text after it;
 // and, given the JSON document of the same run, that the table shows the
 // files with the most uncovered outcomes, worst first, with their names and
 // figures exactly (names as the summary shortens them), the line that counts
-// the files left out, and the overall TERs on the first line.
+// the files left out, and the overall TERs on the first line; and, where the
+// JSON has the changed code, its TER, the changed lines with uncovered
+// outcomes in order and the files it could not measure.
 //
 //   node check_markdown.js SUMMARY [--json DOCUMENT]
 'use strict';
@@ -22,6 +26,8 @@ const kMaxCharacters = 60000;
 const kRows = 25;
 const kNameLimit = 120;
 const kColumns = ['File', 'TER', 'Statement TER', 'Uncovered outcomes'];
+const kChangedColumns = ['Changed file', 'Line', 'Not covered'];
+const kChangedRows = 50;
 // Every element the summary itself makes.
 const kAllowed = new Set(['p', 'strong', 'code', 'table', 'thead', 'tbody', 'tr', 'th', 'td']);
 
@@ -122,7 +128,7 @@ function checkAgainstJson(markdown, table, document) {
     }
   });
   const more = rows.slice(kRows);
-  const moreLine = markdown.split('\n').find((line) => line.startsWith('…and '));
+  const moreLine = markdown.split('\n').find((line) => /^…and \d+ more files? /.test(line));
   if (more.length === 0) {
     if (moreLine) fail(`a line about more files, though all are shown: ${moreLine}`);
   } else {
@@ -131,6 +137,59 @@ function checkAgainstJson(markdown, table, document) {
     const outcomes = `${uncovered} uncovered outcome${uncovered === 1 ? '' : 's'}`;
     if (moreLine !== `…and ${files} with ${outcomes}.`) fail(`the line about more files: ${moreLine}`);
   }
+}
+
+function checkChangedCode(markdown, table, changed) {
+  const second = markdown.split('\n')[2] || '';
+  const head = changed.measured ? `**Changed code: TER ${figure(changed.ter)}**`
+                                : '**Changed code: no outcome the TER counts**';
+  if (!second.startsWith(head)) fail(`the changed code's line: ${second}`);
+  const want = [];
+  for (const file of changed.files) {
+    for (const line of file.lines) {
+      if (line.hits < line.all) want.push([shownName(file.shown_name), String(line.line)]);
+    }
+  }
+  const rows = table ? elements(table).filter((e) => e.tag === 'tr').slice(1) : [];
+  const got = rows.map((row) => row.children.filter((c) => c.tag === 'td').slice(0, 2).map(textOf));
+  const shown = want.slice(0, kChangedRows);
+  if (JSON.stringify(got) !== JSON.stringify(shown)) {
+    fail(`changed lines ${JSON.stringify(got)}, expected ${JSON.stringify(shown)}`);
+  }
+  const moreLine = markdown.split('\n').find((line) => line.includes(' more changed line'));
+  const more = want.length - shown.length;
+  const expectedMore = more > 0 ? `…and ${more} more changed line${more === 1 ? '' : 's'} with uncovered outcomes.` : undefined;
+  if (moreLine !== expectedMore) fail(`the line about more changed lines: ${moreLine}`);
+  const notMeasured = markdown.split('\n').find((line) => line.startsWith('Not measured'));
+  if (changed.not_measured.length === 0) {
+    if (notMeasured) fail(`files not measured, though none are: ${notMeasured}`);
+  } else if (!notMeasured || !notMeasured.includes(shownName(changed.not_measured[0].path).replace(/\|/g, '\\|'))) {
+    fail(`the files not measured: ${notMeasured}`);
+  }
+}
+
+// A table's body rows: as many cells as columns, the first a file name as one
+// code span, then `plain` cells without elements and `spans` cells of text and
+// code spans only.
+function checkRows(rows, columns, plain, spans) {
+  rows.forEach((row, i) => {
+    const cells = row.children.filter((c) => c.tag === 'td');
+    if (cells.length !== columns) fail(`row ${i + 1} has ${cells.length} cells`);
+    const inName = cells.length > 0 ? elements(cells[0]) : [];
+    const nameText = cells.length > 0 ? textOf(cells[0]) : '';
+    const wellFormed = nameText === '' ? inName.length === 0
+                                       : inName.length === 1 && inName[0].tag === 'code' &&
+                                             cells[0].children.length === 1;
+    if (!wellFormed) fail(`row ${i + 1}: the name is not one code span`);
+    for (const cell of cells.slice(1, 1 + plain)) {
+      if (elements(cell).length > 0) fail(`row ${i + 1}: a figure cell holds an element`);
+    }
+    for (const cell of cells.slice(1 + plain, 1 + plain + spans)) {
+      if (elements(cell).some((e) => e.tag !== 'code' || elements(e).length > 0)) {
+        fail(`row ${i + 1}: a cell holds an element other than a code span`);
+      }
+    }
+  });
 }
 
 function main(argv) {
@@ -153,30 +212,33 @@ function main(argv) {
     }
   }
   const tables = all.filter((e) => e.tag === 'table');
-  if (tables.length > 1) fail(`${summaryPath}: ${tables.length} tables`);
-  const table = tables[0];
+  const headOf = (t) => elements(t).filter((e) => e.tag === 'tr')[0].children
+      .filter((c) => c.tag === 'th').map(textOf);
+  const isFiles = (t) => JSON.stringify(headOf(t)) === JSON.stringify(kColumns);
+  const isChanged = (t) => JSON.stringify(headOf(t)) === JSON.stringify(kChangedColumns);
+  for (const t of tables) {
+    if (!isFiles(t) && !isChanged(t)) fail(`a table's columns: ${headOf(t)}`);
+  }
+  if (tables.filter(isFiles).length > 1 || tables.filter(isChanged).length > 1) {
+    fail(`${summaryPath}: ${tables.length} tables`);
+  }
+  const table = tables.find(isFiles);
+  const changedTable = tables.find(isChanged);
   if (table) {
-    const rows = elements(table).filter((e) => e.tag === 'tr');
-    const head = rows[0].children.filter((c) => c.tag === 'th').map(textOf);
-    if (JSON.stringify(head) !== JSON.stringify(kColumns)) fail(`the table's columns: ${head}`);
-    if (rows.length - 1 > kRows) fail(`${rows.length - 1} rows in the table`);
-    rows.slice(1).forEach((row, i) => {
-      const cells = row.children.filter((c) => c.tag === 'td');
-      if (cells.length !== kColumns.length) fail(`row ${i + 1} has ${cells.length} cells`);
-      const inName = cells.length > 0 ? elements(cells[0]) : [];
-      const nameText = cells.length > 0 ? textOf(cells[0]) : '';
-      const wellFormed = nameText === '' ? inName.length === 0
-                                         : inName.length === 1 && inName[0].tag === 'code' &&
-                                               cells[0].children.length === 1;
-      if (!wellFormed) fail(`row ${i + 1}: the name is not one code span`);
-      for (const cell of cells.slice(1)) {
-        if (elements(cell).length > 0) fail(`row ${i + 1}: a figure cell holds an element`);
-      }
-    });
+    const rows = elements(table).filter((e) => e.tag === 'tr').slice(1);
+    if (rows.length > kRows) fail(`${rows.length} rows in the table`);
+    checkRows(rows, kColumns.length, kColumns.length - 1, 0);
+  }
+  if (changedTable) {
+    const rows = elements(changedTable).filter((e) => e.tag === 'tr').slice(1);
+    if (rows.length > kChangedRows) fail(`${rows.length} rows in the changed lines' table`);
+    checkRows(rows, kChangedColumns.length, 1, 1);
   }
   if (jsonAt >= 0) {
     const document = JSON.parse(fs.readFileSync(argv[jsonAt + 1], 'utf8'));
     checkAgainstJson(markdown, table, document);
+    if (document.changed_code) checkChangedCode(markdown, changedTable, document.changed_code);
+    else if (changedTable) fail('a table of changed lines without a diff');
   }
 }
 

@@ -11,7 +11,8 @@
 #   setup            bash run in the scratch folder before the run (optional);
 #                    $KOVXMLMERGE names the binary, for a case that continues
 #                    from what an earlier run saved; $KOV_REPO the repository
-#                    (for the sources of examples/)
+#                    (for the sources of examples/); $KOV_CLI_DIR this
+#                    folder, for the helpers in it
 #   ulimit           arguments of ulimit for the run, such as "-f 1" (optional)
 #   expected/status  the exit status (0 where missing)
 #   expected/stdout, expected/stderr   (empty where missing)
@@ -53,7 +54,7 @@ cp -r "$here/reports" "$scratch/reports"
 [ -d "$case_dir/in" ] && cp -r "$case_dir/in/." "$scratch/"
 cd "$scratch" || exit 1
 if [ -f "$case_dir/setup" ]; then
-  KOVXMLMERGE=$binary KOV_REPO=$(realpath "$here/../..") bash "$case_dir/setup" ||
+  KOVXMLMERGE=$binary KOV_REPO=$(realpath "$here/../..") KOV_CLI_DIR=$here bash "$case_dir/setup" ||
     { echo "setup failed"; exit 1; }
 fi
 before=$(find . -mindepth 1 | sort)

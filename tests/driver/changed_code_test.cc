@@ -62,19 +62,25 @@ TEST(ChangedCodeTest, OutcomesOnTheChangedLinesOfEveryMatchedFile) {
   EXPECT_EQ(code.ter, 70u);
   EXPECT_EQ(code.changedLines, 6u);
 
-  // util.h line 6: "if (v > hi)" never true, "return hi" never run.
+  // util.h line 6: "if (v > hi)" false but never true, "return hi" never run.
   const ChangedRecord& util = code.records[0];
   ASSERT_EQ(util.lines.size(), 1u);
-  ASSERT_EQ(util.lines[0].uncovered.size(), 2u);
-  EXPECT_EQ(util.lines[0].uncovered[0].probe->description, "if (v > hi)");
-  EXPECT_EQ(util.lines[0].uncovered[0].outcome.kind, ExportOutcome::Kind::True);
-  EXPECT_EQ(util.lines[0].uncovered[1].probe->description, "return hi");
-  EXPECT_EQ(util.lines[0].uncovered[1].outcome.kind, ExportOutcome::Kind::Executed);
+  const std::vector<ChangedOutcome>& outcomes = util.lines[0].outcomes;
+  ASSERT_EQ(outcomes.size(), 3u);
+  EXPECT_EQ(outcomes[0].probe->description, "if (v > hi)");
+  EXPECT_EQ(outcomes[0].outcome.kind, ExportOutcome::Kind::True);
+  EXPECT_FALSE(outcomes[0].covered());
+  EXPECT_EQ(outcomes[1].outcome.kind, ExportOutcome::Kind::False);
+  EXPECT_TRUE(outcomes[1].covered());
+  EXPECT_EQ(outcomes[2].probe->description, "return hi");
+  EXPECT_EQ(outcomes[2].outcome.kind, ExportOutcome::Kind::Executed);
+  EXPECT_EQ(uncoveredText(outcomes[0]), "true outcome never taken");
+  EXPECT_EQ(uncoveredText(outcomes[2]), "never executed");
   // main.c: the line of the closing brace holds the uncovered function end.
   const ChangedRecord& main = code.records[1];
   ASSERT_EQ(main.lines.size(), 3u);
   EXPECT_EQ(main.lines[2].line, 22u);
-  EXPECT_EQ(main.lines[2].uncovered.size(), 1u);
+  EXPECT_EQ(main.lines[2].all - main.lines[2].hits, 1u);
   EXPECT_EQ(main.diffPaths, (std::vector<std::string>{"SRC\\Main.C"}));
 }
 
@@ -88,11 +94,14 @@ TEST(ChangedCodeTest, McdcRowsAreTheOutcomesUnderTheMcdcView) {
   // a covered pair); the evaluations count nothing of their own under this view.
   EXPECT_EQ(code.hits, 3u);
   EXPECT_EQ(code.all, 4u);
-  const auto& uncovered = code.records[0].lines.at(0).uncovered;
-  ASSERT_EQ(uncovered.size(), 1u);
-  EXPECT_EQ(uncovered[0].outcome.kind, ExportOutcome::Kind::McdcRow);
-  EXPECT_EQ(uncovered[0].probe->mcdcRows()->rows.at(uncovered[0].outcome.row),
-            "MC/DC (cond 2): 3 - 1");
+  const auto& outcomes = code.records[0].lines.at(0).outcomes;
+  ASSERT_EQ(outcomes.size(), 4u);
+  const ChangedOutcome& row = outcomes[3];
+  EXPECT_EQ(row.outcome.kind, ExportOutcome::Kind::McdcRow);
+  EXPECT_FALSE(row.covered());
+  EXPECT_EQ(row.probe->mcdcRows()->rows.at(row.outcome.row), "MC/DC (cond 2): 3 - 1");
+  EXPECT_EQ(uncoveredText(row),
+            "condition 2 without a covered pair: run FT (evaluation 3), it pairs with 1");
 }
 
 TEST(ChangedCodeTest, RootAndRelativeNames) {
