@@ -109,8 +109,9 @@ void appendDescription(std::string& out, std::string_view description) {
 void appendUncovered(std::string& line, const ChangedLine& changed) {
   std::size_t shown = 0;
   for (const ChangedOutcome& outcome : changed.outcomes) {
-    if (outcome.covered() || shown++ == kOutcomesShown) continue;
-    if (shown > 1) line += "; ";
+    if (outcome.covered()) continue;
+    if (shown == kOutcomesShown) break;
+    if (shown++ > 0) line += "; ";
     appendDescription(line, outcome.probe->description);
     line += ": ";
     std::string what = uncoveredText(outcome);

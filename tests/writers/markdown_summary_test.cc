@@ -9,6 +9,7 @@
 
 #include "base/text_sink.h"
 #include "model/coverage.h"
+#include "writers/changed_code.h"
 #include "writers/probe_builders.h"
 #include "writers/sample_coverage.h"
 
@@ -125,6 +126,49 @@ TEST(MarkdownSummaryTest, BoundedWhateverTheProjectsSize) {
   const std::string summary = summaryOf(*coverage, {GateResult{std::string(100000, '9'), true}, {}});
   EXPECT_LT(summary.size(), 20000u);
   EXPECT_EQ(linesOf(summary).size(), 35u);
+}
+
+// A change to every line of thousands of files, each line holding many
+// uncovered probes with long descriptions, and thousands of files the
+// coverage does not know: still below the bound of a comment.
+TEST(MarkdownSummaryTest, ChangedCodeBoundedWhateverTheChangesSize) {
+  auto coverage = std::make_unique<Coverage>("3.4", std::vector<std::string>{},
+                                             std::vector<std::string>{},
+                                             std::vector<std::string>{},
+                                             std::vector<std::string>{});
+  coverage->coverageViews = {"As instrumented"};
+  coverage->reportViews = {"decision"};
+  ChangeSet change;
+  const std::string longName(10000, '|');
+  for (std::size_t i = 0; i < 300; ++i) {
+    const std::string name = longName + std::to_string(i) + ".c";
+    CoverageFile* file = coverage->addFile(std::to_string(i), kSourceFile, name, true);
+    file->addInstrumentationMode("decision");
+    file->addFunction("f", 1, "()", FunctionRecord{});
+    for (std::uint32_t probe = 0; probe < 20; ++probe) {
+      file->addProbe("f", 1, "()",
+                     probeRecord(ProbeKind::If, 1 + probe % 2, 1, std::string(10000, '*'), 0, 0));
+    }
+    change.files.push_back({name, {1, 2}});
+    change.files.push_back({longName + "new" + std::to_string(i), {1, 2, 3}});
+  }
+  coverage->process(testing::kRunStamp);
+  const ChangedCode changed = measureChangedCode(*coverage, "", change);
+  ASSERT_EQ(changed.records.size(), 300u);
+  SummaryGates gates;
+  gates.changed = GateResult{std::string(100000, '9'), false};
+  StringSink sink;
+  writeMarkdownSummary(*coverage, gates, "", sink, &changed);
+  const std::string summary = sink.text();
+  EXPECT_LT(summary.size(), 60000u);
+  const std::vector<std::string> lines = linesOf(summary);
+  ASSERT_GT(lines.size(), 59u);
+  EXPECT_EQ(lines[2],
+            "**Changed code: TER 0 % (0/12000)** — minimum 99999999999…: **failed** · "
+            "600 changed lines in 300 covered files");
+  EXPECT_EQ(lines[57], "…and 550 more changed lines with uncovered outcomes.");
+  EXPECT_TRUE(lines[59].starts_with("Not measured (no coverage of these files): "));
+  EXPECT_TRUE(lines[59].ends_with(" (3 changed lines), and 290 more files."));
 }
 
 TEST(MarkdownSummaryTest, ReportsWithTheirEarliestAndLatestTime) {
