@@ -19,10 +19,13 @@
 //   three parts   a.xml, b.xml, and the options file opts.txt
 //                                            command line: @opts.txt
 // The command line is parsed like a real one; whatever outputs it names, every
-// writer runs.
+// writer runs. Where it names a diff (-diff b.xml makes the second part one),
+// the changed code is measured and shown as in a real run, and the Markdown
+// summary must stay within its bound.
 // Further markers stay part of the options file. The files live in a private
 // folder in /dev/shm (or /tmp) for the time of one input; the folder goes at
 // the end of the process.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +47,8 @@
 #include "model/coverage.h"
 #include "reader/merge_state_reader.h"
 #include "reader/run_inputs.h"
+#include "reader/unified_diff.h"
+#include "writers/changed_code.h"
 #include "writers/cobertura_xml.h"
 #include "writers/html/html_report.h"
 #include "writers/export_records.h"
@@ -129,6 +134,8 @@ void runStages(const std::vector<std::string>& arguments, std::string_view sourc
   std::ostringstream usage;
   const std::optional<kov::RunOptions> options = kov::parseCommandLine(arguments, usage);
   if (!options) return;
+  std::optional<kov::ChangeSet> change;
+  if (options->diffFileName) change = kov::readUnifiedDiff(*options->diffFileName);
   kov::Coverage coverage(kov::kProgramVersion, options->argumentList, options->chosenFiles,
                          options->unchosenFiles, kov::copyrightLines());
   kov::readInputs(options->inputFiles, coverage, options->noDriveLetter, options->chosenFiles,
@@ -151,8 +158,11 @@ void runStages(const std::vector<std::string>& arguments, std::string_view sourc
   CountingSink sonar;
   kov::writeSonarCoverage(records, sonar);
   sonar.flush();
+  std::optional<kov::ChangedCode> changed;
+  if (change) changed = kov::measureChangedCode(coverage, options->exportRoot, *change);
+  const kov::ChangedCode* shown = changed ? &*changed : nullptr;
   CountingSink json;
-  kov::writeJsonReport(coverage, options->exportRoot, json);
+  kov::writeJsonReport(coverage, options->exportRoot, json, shown);
   json.flush();
   // The summary shows the gates' results, as the driver computes them.
   const auto gate = [](const std::optional<kov::TerMinimum>& minimum, std::uint32_t value) {
@@ -160,10 +170,18 @@ void runStages(const std::vector<std::string>& arguments, std::string_view sourc
                    : std::nullopt;
   };
   const kov::SummaryGates gates{gate(options->minimumTer, coverage.terValue),
-                                gate(options->minimumStatementTer, coverage.statementTer)};
-  CountingSink markdown;
-  kov::writeMarkdownSummary(coverage, gates, options->exportRoot, markdown);
+                                gate(options->minimumStatementTer, coverage.statementTer),
+                                changed ? gate(options->minimumDiffTer, changed->ter) : std::nullopt};
+  kov::StringSink markdown;
+  kov::writeMarkdownSummary(coverage, gates, options->exportRoot, markdown, shown);
   markdown.flush();
+  const std::size_t characters = static_cast<std::size_t>(
+      std::count_if(markdown.text().begin(), markdown.text().end(),
+                    [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
+  if (characters >= (changed ? 60000u : 20000u)) {
+    std::fprintf(stderr, "the Markdown summary has %zu characters\n", characters);
+    std::abort();
+  }
   writeHtmlReports(coverage, source);
 }
 

@@ -28,6 +28,12 @@ pair two-basic "$root/tests/cli/reports/basic1.xml" "$root/tests/cli/reports/bas
 pair two-mcdc "$root/tests/cli/reports/mcdc1.xml" "$root/tests/cli/reports/mcdc2.xml"
 pair two-special "$root/tests/cli/reports/special.xml" "$root/tests/cli/reports/special.xml"
 pair two-headers "$root/tests/reader/data/headers.xml" "$root/tests/reader/data/linedir.xml"
+# A report with a diff as the second part, measured through the options file.
+(cd "$out" && bash "$root/tests/cli/make_git_change.sh" && mv change.diff diff.tmp && rm change-u0.diff)
+pair diff-basic "$root/tests/cli/reports/basic1.xml" "$out/diff.tmp" \
+  "a.xml -md - -json - -diff b.xml -min-diff-ter 90"
+pair diff-mcdc "$root/tests/cli/reports/mcdc1.xml" "$out/diff.tmp" "a.xml -md - -diff b.xml"
+rm "$out/diff.tmp"
 pair opts-ndl "$root/tests/cli/reports/basic1.xml" "$root/tests/cli/reports/basic2.xml" \
   'a.xml b.xml -ndl -p - -x -'
 pair opts-chosen "$root/tests/cli/reports/mcdc1.xml" "$root/tests/cli/reports/mcdc2.xml" \
