@@ -116,15 +116,16 @@ class SameSource : public kov::html::SourceProvider {
 
 // The HTML report, twice: without sources, then with `source` as the source
 // of every file, the second replacing the first as a later run would.
-void writeHtmlReports(kov::Coverage& coverage, std::string_view source) {
+void writeHtmlReports(kov::Coverage& coverage, std::string_view source,
+                      const kov::ChangedCode* changed) {
   {
     kov::OutputDirectory directory("report");
-    kov::html::writeHtmlReport(coverage, directory, nullptr);
+    kov::html::writeHtmlReport(coverage, directory, nullptr, changed);
     directory.commit();
   }
   kov::OutputDirectory directory("report");
   SameSource sources(source);
-  kov::html::writeHtmlReport(coverage, directory, &sources);
+  kov::html::writeHtmlReport(coverage, directory, &sources, changed);
   directory.commit();
 }
 
@@ -182,7 +183,7 @@ void runStages(const std::vector<std::string>& arguments, std::string_view sourc
     std::fprintf(stderr, "the Markdown summary has %zu characters\n", characters);
     std::abort();
   }
-  writeHtmlReports(coverage, source);
+  writeHtmlReports(coverage, source, shown);
 }
 
 // Runs `step`; anything but a completed step or one numbered diagnostic

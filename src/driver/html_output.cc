@@ -36,10 +36,10 @@ class SourceFiles : public html::SourceProvider {
 
 }  // namespace
 
-void writeHtmlOutput(const RunOptions& options, Coverage& coverage) {
+void writeHtmlOutput(const RunOptions& options, Coverage& coverage, const ChangedCode* changed) {
   OutputDirectory directory(options.htmlDirectory);
   SourceFiles sources(options);
-  html::writeHtmlReport(coverage, directory, &sources);
+  html::writeHtmlReport(coverage, directory, &sources, changed);
   directory.commit();
 }
 

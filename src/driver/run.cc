@@ -202,7 +202,9 @@ int runStages(const std::vector<std::string>& arguments) {
                            changed ? &*changed : nullptr);
     });
   }
-  if (!options->htmlDirectory.empty()) writeHtmlOutput(*options, coverage);
+  if (!options->htmlDirectory.empty()) {
+    writeHtmlOutput(*options, coverage, changed ? &*changed : nullptr);
+  }
   // A run that fails a gate saves no state, like any other failed run.
   if (!passesGates(gates, coverage, changed)) return 3;
   if (state) state->commit();

@@ -87,8 +87,8 @@ class LineMeasure {
   LineMeasure(const std::vector<std::uint32_t>& changed, bool mcdcView)
       : changed_(changed), mcdcView_(mcdcView) {}
 
-  void addProbes(const CoverageFunction& function) {
-    for (const auto& probe : function.probes()) addProbe(*probe);
+  void addProbes(const CoverageFunction& function, const CoverageFile* shownIn) {
+    for (const auto& probe : function.probes()) addProbe(*probe, shownIn);
   }
 
   /// The changed lines with outcomes, by line.
@@ -100,13 +100,14 @@ class LineMeasure {
   }
 
  private:
-  void addProbe(const CoverageProbe& probe) {
+  void addProbe(const CoverageProbe& probe, const CoverageFile* shownIn) {
     if (!std::binary_search(changed_.begin(), changed_.end(), probe.shownLine)) return;
     outcomes_.clear();
     appendExportOutcomes(probe, mcdcView_, outcomes_);
     if (outcomes_.empty()) return;
     ChangedLine& line = byLine_[probe.shownLine];
     line.line = probe.shownLine;
+    if (line.shownIn == nullptr) line.shownIn = shownIn;
     for (const ExportOutcome& outcome : outcomes_) {
       ++line.all;
       if (outcome.taken != 0) ++line.hits;
@@ -126,12 +127,20 @@ ChangedRecord measureRecord(const ExportSource& source, const std::vector<std::u
   record.key = source.key;
   record.shownName = source.shownName;
   record.file = source.file;
+  record.shownIn = source.file != nullptr || source.stretches.empty()
+                       ? source.file
+                       : source.stretches.front()->originFile;
   record.changedLines = static_cast<std::uint32_t>(changed.size());
+  record.changed = changed;
   LineMeasure measure(changed, mcdcView);
   if (source.file != nullptr) {
-    for (const auto& function : source.file->functions()) measure.addProbes(*function);
+    for (const auto& function : source.file->functions()) {
+      measure.addProbes(*function, source.file);
+    }
   }
-  for (const CoverageFunction* stretch : source.stretches) measure.addProbes(*stretch);
+  for (const CoverageFunction* stretch : source.stretches) {
+    measure.addProbes(*stretch, stretch->originFile);
+  }
   record.lines = measure.finish();
   for (const ChangedLine& line : record.lines) {
     record.hits += line.hits;

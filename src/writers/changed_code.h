@@ -30,6 +30,9 @@ struct ChangedOutcome {
 /// One changed line that holds outcomes the TER counts.
 struct ChangedLine {
   std::uint32_t line = 0;
+  // The file whose listing shows the line's probes: the record's own file,
+  // or for a #line stretch the file of the function it came from.
+  const CoverageFile* shownIn = nullptr;
   std::uint32_t hits = 0;
   std::uint32_t all = 0;
   std::vector<ChangedOutcome> outcomes;  // in probe order, outcome order
@@ -43,8 +46,12 @@ struct ChangedRecord {
   std::string key;        // the record's file key
   std::string shownName;  // the record's shown name
   const CoverageFile* file = nullptr;  // the chosen file; null for a record of stretches only
+  // The file whose listing shows the record's probes: `file`, or for a
+  // record of stretches only the file of the function of its first stretch.
+  const CoverageFile* shownIn = nullptr;
   std::vector<std::string> diffPaths;  // the diff's names that matched it, in diff order
   std::uint32_t changedLines = 0;      // the lines the change adds to it
+  std::vector<std::uint32_t> changed;  // those lines, ascending
   std::uint32_t hits = 0;
   std::uint32_t all = 0;
   std::uint32_t ter = 100;

@@ -442,6 +442,31 @@ async function checkSwitchAndKeys(browser, origin) {
 
 // The README's picture: the source view of the MC/DC example, from the
 // function's first line to its last, with the tables of both decisions.
+// The page of changed lines: the overview links to it, and each of its
+// changed lines leads to a row of that line on its file's page, marked as
+// changed and as not fully covered.
+async function checkChangedLinks(browser, origin) {
+  const where = 'changed lines (basic-changed/changed.html)';
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(origin + '/plain/basic-changed/index.html');
+  await page.click('a[href="changed.html"]');
+  if (!page.url().endsWith('/plain/basic-changed/changed.html')) fail(where, 'the overview does not lead to it');
+  const links = await page.$$eval('a[href*="#chg"]', function (as) { return as.map(function (a) { return a.href; }); });
+  if (links.length === 0) fail(where, 'no changed line links to its place');
+  for (const link of links) {
+    await page.goto(link);
+    const hash = new URL(link).hash.slice(1);
+    const row = await page.$eval('[id="' + hash + '"]', function (element) {
+      return { tag: element.tagName, classes: element.className, text: element.textContent };
+    }).catch(function () { return null; });
+    if (!row || row.tag !== 'TR' || !/\bch\b/.test(row.classes) || !row.text.includes('\u0394')) {
+      fail(where, link + ' does not lead to a changed row');
+    }
+  }
+  await context.close();
+}
+
 async function takeScreenshot(browser, origin, file) {
   const context = await browser.newContext({ viewport: { width: 960, height: 1400 } });
   const page = await watchedPage(context, origin, 'screenshot');
@@ -469,8 +494,15 @@ async function main() {
   copyTree(path.join(repo, 'tests', 'cli', 'cases', 'html_hostile_names', 'in'), hostileInputs);
   const basic = ['examples/basic/run1.xml', 'examples/basic/run2.xml'].map(function (p) { return path.join(repo, p); });
   const mcdc = ['examples/mcdc/run1.xml', 'examples/mcdc/run2.xml'].map(function (p) { return path.join(repo, p); });
+  // A change to the examples' sources, as git writes its diff.
+  const changeDir = path.join(work, 'change');
+  fs.mkdirSync(changeDir);
+  childProcess.execFileSync('bash', [path.join(repo, 'tests', 'cli', 'make_git_change.sh')],
+    { cwd: changeDir, stdio: ['ignore', 'ignore', 'inherit'] });
   const reports = [
     { name: 'basic', args: basic },
+    { name: 'basic-changed', args: basic.concat(['-src', path.join(repo, 'examples', 'basic'),
+      '-diff', path.join(changeDir, 'change.diff')]), expectSource: 'Beside each line' },
     { name: 'basic-sources', args: basic.concat(['-src', path.join(repo, 'examples', 'basic')]),
       expectSource: 'Beside each line' },
     { name: 'mcdc-sources', args: mcdc.concat(['-src', path.join(repo, 'examples', 'mcdc')]),
@@ -492,6 +524,7 @@ async function main() {
     await checkSorting(browser, origin);
     await checkFilter(browser, origin);
     await checkSwitchAndKeys(browser, origin);
+    await checkChangedLinks(browser, origin);
     if (options.screenshot) await takeScreenshot(browser, origin, options.screenshot);
     console.log('checked ' + pages + ' pages of ' + reports.length + ' reports');
   } finally {

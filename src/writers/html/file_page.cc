@@ -7,6 +7,8 @@
 #include "base/file_key.h"
 #include "base/text_sink.h"
 #include "model/coverage.h"
+#include "writers/changed_code.h"
+#include "writers/html/changed_marks.h"
 #include "writers/html/file_listing.h"
 #include "writers/html/html_text.h"
 #include "writers/html/page.h"
@@ -27,7 +29,22 @@ void putFunctionName(TextSink& out, const CoverageFunction& function) {
   out << "</span>";
 }
 
-void putFigures(TextSink& out, const CoverageFile& file) {
+// The TER of the lines a diff changed in the file, linked to the page of
+// changed lines.
+void putChangedFigures(TextSink& out, const ChangedRecord& record) {
+  out << "<div><dt>Changed code TER</dt><dd>";
+  if (record.all != 0) {
+    putTer(out, record.ter, record.hits, record.all);
+    putBar(out, record.ter);
+  } else {
+    out << "no outcome the TER counts";
+  }
+  out << "<span class=\"sub\"><a href=\"" << kChangedPageName << "\">";
+  out.putUnsigned(record.changedLines) << " changed lines</a> " << kChangedMark
+      << "</span></dd></div>";
+}
+
+void putFigures(TextSink& out, const CoverageFile& file, const ChangedRecord* changed) {
   out << "<dl class=\"figures\"><div><dt>TER</dt><dd>";
   putTer(out, file.terValue, file.hits, file.all);
   putBar(out, file.terValue);
@@ -40,7 +57,9 @@ void putFigures(TextSink& out, const CoverageFile& file) {
       << "</dd></div><div><dt>Source lines</dt><dd>";
   out.putUnsigned(file.largestLineCount) << "</dd></div><div><dt>Instrumentation mode</dt><dd>";
   putText(out, file.instrumentationMode);
-  out << "</dd></div></dl>";
+  out << "</dd></div>";
+  if (changed != nullptr) putChangedFigures(out, *changed);
+  out << "</dl>";
   out.endLine();
 }
 
@@ -110,7 +129,8 @@ void putIncludes(TextSink& out, const Coverage& coverage, const ReportTree& tree
 }
 
 void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus status,
-                      const SourceLines* lines, const FileListing* listing) {
+                      const SourceLines* lines, const FileListing* listing,
+                      const ChangedRecord* changed) {
   out << "<h2 id=\"source\">Source</h2>";
   out.endLine();
   if (status == SourceStatus::NotFound) {
@@ -132,7 +152,10 @@ void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus stat
   out << "<p class=\"note\">Beside each line: the counts of its probes (true | false where a "
          "probe counts both), <b>+</b> or <b>-</b> where the code after a closing brace, case or "
          "end was or was not reached, and " << kMissingMark
-      << " where a probe is not fully covered.</p>";
+      << " where a probe is not fully covered" << (changed != nullptr ? "; " : ".</p>");
+  if (changed != nullptr) {
+    out << "\xCE\x94 before the number of a line the diff changed.</p>";
+  }
   out.endLine();
   if (highest > lines->count()) {
     out << "<p class=\"note warn\">The source has ";
@@ -141,14 +164,14 @@ void putSourceSection(TextSink& out, const Coverage& coverage, SourceStatus stat
     out.endLine();
   }
   putCoveredSwitch(out, true);
-  putSourceView(out, *listing, *lines, listing->sourceBlocks(coverage.mcdcView()));
+  putSourceView(out, *listing, *lines, listing->sourceBlocks(coverage.mcdcView()), changed);
 }
 
 }  // namespace
 
 void putFilePageHead(TextSink& out, const Coverage& coverage, const ReportTree& tree,
                      const CoverageFile& file, SourceStatus status, std::string_view source,
-                     const FileListing* listing) {
+                     const FileListing* listing, const ChangedMarks& marks) {
   if (listing == nullptr && status == SourceStatus::Found) status = SourceStatus::NotFound;
   const FilePage* page = tree.pageOf(&file);
   const std::string suffix = std::to_string(file.terValue) + " % TER - Coverage report";
@@ -160,12 +183,13 @@ void putFilePageHead(TextSink& out, const Coverage& coverage, const ReportTree& 
   putName(out, file.displayName);
   out << "</h1>";
   out.endLine();
-  putFigures(out, file);
+  const ChangedRecord* changed = marks.recordOf(file);
+  putFigures(out, file, changed);
   const bool withSource = status == SourceStatus::Found;
   std::optional<SourceLines> lines;
   if (withSource) lines.emplace(source);
   putFunctionTable(out, file, withSource ? lines->count() : 0);
-  putSourceSection(out, coverage, status, withSource ? &*lines : nullptr, listing);
+  putSourceSection(out, coverage, status, withSource ? &*lines : nullptr, listing, changed);
   if (!withSource) putCoveredSwitch(out, true);
   out << "<h2 id=\"probes\">Probes</h2>";
   out.endLine();

@@ -6,6 +6,8 @@
 #include "base/text_sink.h"
 #include "model/coverage.h"
 #include "writers/html/assets.h"
+#include "writers/html/changed_marks.h"
+#include "writers/html/changed_page.h"
 #include "writers/html/directory_page.h"
 #include "writers/html/file_listing.h"
 #include "writers/html/file_page.h"
@@ -23,8 +25,8 @@ namespace {
 class FilePages : public ListingVisitor {
  public:
   FilePages(const Coverage& coverage, const ReportTree& tree, ReportOutput& output,
-            SourceProvider* sources)
-      : coverage_(coverage), tree_(tree), output_(output), sources_(sources) {}
+            SourceProvider* sources, const ChangedMarks& marks)
+      : coverage_(coverage), tree_(tree), output_(output), sources_(sources), marks_(marks) {}
 
   void beginFile(const CoverageFile& file) override {
     page_ = tree_.pageOf(&file);
@@ -35,8 +37,8 @@ class FilePages : public ListingVisitor {
     listing_.file = &file;
     if (status_ == SourceStatus::Found) return;
     out_ = &output_.beginFile(page_->pageName);
-    putFilePageHead(*out_, coverage_, tree_, file, status_, {}, nullptr);
-    view_ = std::make_unique<ProbeView>(*out_, file, false, coverage_.mcdcView());
+    putFilePageHead(*out_, coverage_, tree_, file, status_, {}, nullptr, marks_);
+    view_ = std::make_unique<ProbeView>(*out_, file, false, coverage_.mcdcView(), &marks_);
   }
   void beginFunction(const CoverageFunction& function) override {
     if (view_) {
@@ -63,8 +65,8 @@ class FilePages : public ListingVisitor {
     if (page_ == nullptr) return;
     if (!view_) {
       out_ = &output_.beginFile(page_->pageName);
-      putFilePageHead(*out_, coverage_, tree_, file, status_, source_, &listing_);
-      ProbeView view(*out_, file, true, coverage_.mcdcView());
+      putFilePageHead(*out_, coverage_, tree_, file, status_, source_, &listing_, marks_);
+      ProbeView view(*out_, file, true, coverage_.mcdcView(), &marks_);
       for (const FileListing::Function& entry : listing_.functions) {
         view.beginFunction(*entry.function);
         for (std::size_t i = entry.first; i < entry.first + entry.count; ++i) {
@@ -88,6 +90,7 @@ class FilePages : public ListingVisitor {
   const ReportTree& tree_;
   ReportOutput& output_;
   SourceProvider* sources_;
+  const ChangedMarks& marks_;
   const FilePage* page_ = nullptr;
   SourceStatus status_ = SourceStatus::NotFound;
   TextSink* out_ = nullptr;
@@ -98,19 +101,25 @@ class FilePages : public ListingVisitor {
 
 }  // namespace
 
-void writeHtmlReport(Coverage& coverage, ReportOutput& output, SourceProvider* sources) {
+void writeHtmlReport(Coverage& coverage, ReportOutput& output, SourceProvider* sources,
+                     const ChangedCode* changed) {
   for (const Asset& asset : reportAssets()) {
     output.beginFile(asset.name) << asset.bytes;
     output.endFile();
   }
   const ReportTree tree(coverage);
-  FilePages pages(coverage, tree, output, sources);
+  const ChangedMarks marks(changed);
+  FilePages pages(coverage, tree, output, sources, marks);
   walkListing(coverage, pages);
   for (std::size_t i = 1; i < tree.directories().size(); ++i) {
     writeDirectoryPage(output.beginFile(tree.directories()[i].pageName), coverage, tree, i);
     output.endFile();
   }
-  writeOverview(output.beginFile("index.html"), coverage, tree);
+  if (changed != nullptr) {
+    writeChangedPage(output.beginFile(kChangedPageName), coverage, tree, marks);
+    output.endFile();
+  }
+  writeOverview(output.beginFile("index.html"), coverage, tree, marks);
   output.endFile();
   output.beginFile(kMarkerFileName) << kMarkerText;
   output.endFile();

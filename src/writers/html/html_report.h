@@ -10,6 +10,7 @@
 namespace kov {
 
 class Coverage;
+struct ChangedCode;
 
 namespace html {
 
@@ -25,8 +26,12 @@ inline constexpr std::string_view kMarkerText =
     "replaces it as a whole: keep nothing else in it.\n";
 
 /// Writes the whole report into `output`. `sources` may be nullptr (no
-/// source is looked for). Raises error 24 through `output`.
-void writeHtmlReport(Coverage& coverage, ReportOutput& output, SourceProvider* sources);
+/// source is looked for). `changed`, where the run has a diff, adds the
+/// changed code: its figure on the overview, the marks and figures of
+/// changed lines on the file pages and the page of changed lines. Raises
+/// error 24 through `output`.
+void writeHtmlReport(Coverage& coverage, ReportOutput& output, SourceProvider* sources,
+                     const ChangedCode* changed = nullptr);
 
 }  // namespace html
 }  // namespace kov

@@ -6,6 +6,8 @@
 
 #include "base/text_sink.h"
 #include "model/coverage.h"
+#include "writers/html/changed_marks.h"
+#include "writers/html/changed_page.h"
 #include "writers/html/directory_page.h"
 #include "writers/html/html_text.h"
 #include "writers/html/page.h"
@@ -21,7 +23,7 @@ void putFigure(TextSink& out, std::string_view label, std::uint32_t value) {
 }
 
 // The overall TER and statement TER, as the listing's summary gives them.
-void putOverallFigures(TextSink& out, const Coverage& coverage) {
+void putOverallFigures(TextSink& out, const Coverage& coverage, const ChangedMarks& marks) {
   out << "<dl class=\"figures\"><div><dt>TER</dt><dd>";
   putTer(out, coverage.terValue, coverage.hits, coverage.all);
   putBar(out, coverage.terValue);
@@ -35,6 +37,7 @@ void putOverallFigures(TextSink& out, const Coverage& coverage) {
                      coverage.statementHits, coverage.statementAll,
                      coverage.functionsWithoutStatement);
   out << "</dd></div>";
+  if (marks.changed() != nullptr) putChangedFigure(out, marks);
   putFigure(out, "Uncovered outcomes", coverage.all >= coverage.hits ? coverage.all - coverage.hits : 0);
   out.endLine();
   putFigure(out, "Source files", coverage.chosenSourceFiles);
@@ -115,12 +118,13 @@ void putNameList(TextSink& out, std::string_view label, const std::vector<std::s
 
 }  // namespace
 
-void writeOverview(TextSink& out, const Coverage& coverage, const ReportTree& tree) {
+void writeOverview(TextSink& out, const Coverage& coverage, const ReportTree& tree,
+                   const ChangedMarks& marks) {
   const std::string suffix = std::to_string(coverage.terValue) + " % TER - Coverage report";
   beginPage(out, PageKind::Overview, {}, suffix, tree, 0, std::nullopt);
   out << "<h1>Coverage report</h1>";
   out.endLine();
-  putOverallFigures(out, coverage);
+  putOverallFigures(out, coverage, marks);
   putCoveredSwitch(out, false);
   out << "<h2 id=\"directories\">Directories and files</h2>";
   out.endLine();

@@ -10,10 +10,13 @@ class TextSink;
 
 namespace html {
 
+class ChangedMarks;
 class ReportTree;
 
-/// Writes the overview page.
-void writeOverview(TextSink& out, const Coverage& coverage, const ReportTree& tree);
+/// Writes the overview page; with the changed code's figure where `marks`
+/// hold a diff's changed code.
+void writeOverview(TextSink& out, const Coverage& coverage, const ReportTree& tree,
+                   const ChangedMarks& marks);
 
 }  // namespace html
 }  // namespace kov

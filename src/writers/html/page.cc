@@ -16,6 +16,8 @@ std::string_view bodyClassOf(PageKind kind) {
       return "directory";
     case PageKind::File:
       return "file";
+    case PageKind::Changed:
+      return "changed";
   }
   return "file";
 }

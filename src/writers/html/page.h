@@ -25,8 +25,12 @@ class ReportTree;
 /// The marker of every row, line or chip that is not fully covered.
 inline constexpr std::string_view kMissingMark = "\xE2\x9C\x97";  // U+2717 BALLOT X
 
+/// The mark before the number of a line that a diff changed.
+inline constexpr std::string_view kChangedMark =
+    "<abbr class=\"chg\" title=\"changed line\">\xCE\x94</abbr> ";  // U+0394 DELTA
+
 /// What a page is, for its body class (which the script and style sheet read).
-enum class PageKind { Overview, Directory, File };
+enum class PageKind { Overview, Directory, File, Changed };
 
 /// Writes everything up to and including the opening of <main>: the head
 /// (title: `title`, a report text, then " - " and `suffix`, our own), and

@@ -7,6 +7,7 @@
 #include "model/coverage_file.h"
 #include "model/coverage_function.h"
 #include "model/coverage_probe.h"
+#include "writers/html/changed_marks.h"
 #include "writers/html/file_listing.h"
 #include "writers/html/html_text.h"
 #include "writers/html/mcdc_table.h"
@@ -33,8 +34,26 @@ constexpr std::string_view kTableHead =
 
 }  // namespace
 
-ProbeView::ProbeView(TextSink& out, const CoverageFile& file, bool sourceShown, bool mcdcView)
-    : out_(out), file_(file), sourceShown_(sourceShown), mcdcView_(mcdcView) {}
+ProbeView::ProbeView(TextSink& out, const CoverageFile& file, bool sourceShown, bool mcdcView,
+                     const ChangedMarks* marks)
+    : out_(out), file_(file), sourceShown_(sourceShown), mcdcView_(mcdcView),
+      marks_(marks != nullptr && marks->changed() != nullptr ? marks : nullptr) {}
+
+bool ProbeView::changedRow(const ListingLine& line, std::size_t& anchor) {
+  anchor = 0;
+  if (line.lineFile == nullptr || line.line == 0 || line.kind == ListingLine::Kind::Directive) {
+    return false;
+  }
+  if (line.lineFile != recordFile_) {
+    recordFile_ = line.lineFile;
+    record_ = marks_->recordOf(*line.lineFile);
+  }
+  if (!ChangedMarks::isChanged(record_, line.line)) return false;
+  anchor = marks_->anchorOf(record_, line.line);
+  // The first row of the line takes the anchor.
+  if (anchor != 0 && !anchored_.insert(anchor).second) anchor = 0;
+  return true;
+}
 
 void ProbeView::beginFunction(const CoverageFunction& function) {
   decisions_.beginFunction(function, mcdcView_);
@@ -74,17 +93,27 @@ void ProbeView::putPendingTables() {
 // together in place and handed on in one piece.
 void ProbeView::putRow(const ListingLine& line) {
   constexpr std::string_view kMissing = "<td><span class=\"m\">\xE2\x9C\x97</span> ";
+  std::size_t anchor = 0;
+  const bool changed = marks_ != nullptr && changedRow(line, anchor);
   constexpr std::size_t kLongText = 4096;  // longer texts are escaped a piece at a time
   const std::size_t indentation = 2 * std::min<std::uint64_t>(line.indentation, kMaxIndentation);
   const bool longText = line.text.size() > kLongText;
-  const std::size_t cells = 48 + 4 * 10 + kMissing.size() + indentation;
+  const std::size_t cells = 48 + 4 * 10 + kMissing.size() + indentation + (changed ? 96 : 0);
   char* at = out_.reserveSpace(cells + (longText ? 0 : escapedSizeLimit(line.text.size())) + 8);
   const auto put = [&at](std::string_view piece) {
     at = copyInPlace(at, piece);
   };
   const auto putNumber = [&at](std::uint32_t value) { at = std::to_chars(at, at + 10, value).ptr; };
   const bool directive = line.kind == ListingLine::Kind::Directive;
-  if (!line.covered) {
+  if (changed) {
+    put("<tr");
+    if (anchor != 0) {
+      put(" id=\"chg");
+      at = std::to_chars(at, at + 20, anchor).ptr;
+      put("\"");
+    }
+    put(line.covered ? " class=\"ch\"><td>" : " class=\"u ch\"><td>");
+  } else if (!line.covered) {
     put("<tr class=\"u\"><td>");
   } else if (directive) {
     put("<tr class=\"dir\"><td>");
@@ -99,6 +128,7 @@ void ProbeView::putRow(const ListingLine& line) {
   } else {
     put(kMissing);
   }
+  if (changed) put(kChangedMark);
   putNumber(line.line);
   put("<td>");
   put(kIndentation.substr(0, indentation));

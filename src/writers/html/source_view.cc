@@ -7,6 +7,7 @@
 
 #include "base/text_sink.h"
 #include "model/coverage_probe.h"
+#include "writers/html/changed_marks.h"
 #include "writers/html/file_listing.h"
 #include "writers/html/mcdc_table.h"
 #include "writers/html/page.h"
@@ -56,8 +57,9 @@ std::unordered_set<const CoverageProbe*> shownInTables(const std::vector<McdcBlo
 
 class SourceTable {
  public:
-  SourceTable(TextSink& out, const FileListing& listing, const std::vector<McdcBlock>& blocks)
-      : out_(out), listing_(listing), skipped_(shownInTables(blocks)) {
+  SourceTable(TextSink& out, const FileListing& listing, const std::vector<McdcBlock>& blocks,
+              const ChangedRecord* changed)
+      : out_(out), listing_(listing), skipped_(shownInTables(blocks)), changed_(changed) {
     for (std::size_t i = 0; i < listing.lines.size(); ++i) {
       if (inOwnLines(listing.lines[i], *listing.file)) own_.push_back(i);
     }
@@ -95,16 +97,24 @@ class SourceTable {
     constexpr std::string_view kMissing = "<span class=\"m\">\xE2\x9C\x97</span> ";
     constexpr std::size_t kLongText = 4096;
     const bool longText = text.size() > kLongText;
-    char* at = out_.reserveSpace(96 + kMissing.size() + (longText ? 0 : escapedSizeLimit(text.size())));
+    const bool changed = ChangedMarks::isChanged(changed_, static_cast<std::uint32_t>(number));
+    char* at = out_.reserveSpace(96 + kMissing.size() + kChangedMark.size() +
+                                 (longText ? 0 : escapedSizeLimit(text.size())));
     const auto put = [&at](std::string_view piece) {
       at = copyInPlace(at, piece);
     };
-    put(covered ? std::string_view("<tr id=\"L") : std::string_view("<tr class=\"u\" id=\"L"));
+    if (changed) {
+      put(covered ? std::string_view("<tr class=\"ch\" id=\"L")
+                  : std::string_view("<tr class=\"u ch\" id=\"L"));
+    } else {
+      put(covered ? std::string_view("<tr id=\"L") : std::string_view("<tr class=\"u\" id=\"L"));
+    }
     char* digits = at;
     at = std::to_chars(at, at + 20, number).ptr;
     const std::string_view shown(digits, static_cast<std::size_t>(at - digits));
     put("\"><td>");
     if (!covered) put(kMissing);
+    if (changed) put(kChangedMark);
     put(shown);
     put("<td>");
     if (first == nextOwn_) {
@@ -154,6 +164,7 @@ class SourceTable {
   std::unordered_set<const CoverageProbe*> skipped_;
   std::vector<std::size_t> own_;  // indices of the lines in the file's own lines, by line
   std::vector<const McdcBlock*> blocks_;
+  const ChangedRecord* changed_;
   std::size_t nextOwn_ = 0;
   std::size_t nextBlock_ = 0;
 };
@@ -189,13 +200,13 @@ SourceLines::SourceLines(std::string_view text) {
 }
 
 void putSourceView(TextSink& out, const FileListing& listing, const SourceLines& source,
-                   const std::vector<McdcBlock>& blocks) {
+                   const std::vector<McdcBlock>& blocks, const ChangedRecord* changed) {
   out << "<div class=\"scroll\"><table class=\"source\">";
   out.endLine();
   putHeadRow(out, {"#Line", "Probes", "Source"});
   out << "<tbody>";
   out.endLine();
-  SourceTable table(out, listing, blocks);
+  SourceTable table(out, listing, blocks, changed);
   table.write(source);
   out << "</tbody>\n</table></div>";
   out.endLine();

@@ -12,6 +12,7 @@
 namespace kov {
 
 class TextSink;
+struct ChangedRecord;
 
 namespace html {
 
@@ -37,9 +38,10 @@ class SourceLines {
 };
 
 /// Writes the source view table; `blocks` are the file's decisions with
-/// MC/DC tables (those placed under the source are shown here).
+/// MC/DC tables (those placed under the source are shown here). `changed`,
+/// where a diff changed the file, marks the lines it adds.
 void putSourceView(TextSink& out, const FileListing& listing, const SourceLines& source,
-                   const std::vector<McdcBlock>& blocks);
+                   const std::vector<McdcBlock>& blocks, const ChangedRecord* changed = nullptr);
 
 }  // namespace html
 }  // namespace kov
