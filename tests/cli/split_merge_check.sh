@@ -244,7 +244,7 @@ parse_words() {
   while [ $i -lt ${#words[@]} ]; do
     w=${words[$i]}
     case "$w" in
-      -p | -x | -cobertura | -lcov | -root | -min-ter | -f | -nf | -json | -sonar | -md | -min-statement)
+      -p | -x | -cobertura | -lcov | -root | -min-ter | -f | -nf | -json | -sonar | -md | -min-statement | -diff | -min-diff-ter)
         if [ $((i + 1)) -ge ${#words[@]} ]; then
           skip_reason="$w without its argument"
           return 1
@@ -471,7 +471,7 @@ check_cases() {
     # As in run_case.sh: a setup may run the binary (to save a state) and
     # take files of the repository (the examples' sources).
     if [ -f "$case_dir/setup" ] &&
-       ! (cd "$template" && KOVXMLMERGE=$binary KOV_REPO=$(realpath "$here/../..") \
+       ! (cd "$template" && KOVXMLMERGE=$binary KOV_REPO=$(realpath "$here/../..") KOV_CLI_DIR=$here \
             bash "$case_dir/setup" >/dev/null 2>&1); then
       if [ -n "$dry" ]; then
         # A binary without -m cannot make a case's state.
