@@ -2,6 +2,14 @@
 
 namespace kov {
 
+void RecordBatch::reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
+
 void RecordWriter::listText(ReportList list, std::string_view text) {
   begin(RecordKind::kListText);
   put8(static_cast<std::uint8_t>(list));
@@ -114,31 +122,39 @@ PackedProbe packProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot 
 
 }  // namespace
 
-// The most frequent record: its fixed part goes in with one copy.
 void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
   begin(RecordKind::kProbe);
   PackedProbe packed = packProbe(function, probe, headerFile);
   packed.typeSize = static_cast<std::uint32_t>(probe.typeKeyword.size());
   packed.descriptionSize = static_cast<std::uint32_t>(probe.description.size());
-  char bytes[sizeof packed];
-  std::memcpy(bytes, &packed, sizeof packed);
-  batch_.append(bytes, sizeof packed);
-  batch_.append(probe.typeKeyword);
-  batch_.append(probe.description);
+  std::memcpy(batch_.extend(sizeof packed), &packed, sizeof packed);
+  putBytes(probe.typeKeyword);
+  putBytes(probe.description);
 }
 
-void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& values,
-                            std::string_view type, const std::string_view (&description)[3]) {
-  begin(RecordKind::kProbe);
-  PackedProbe packed = packProbe(function, values, FileSlot::kNoFile);
+// Nearly every record of a report: room for all of it is made at once.
+void RecordWriter::addProbe(PackedProbe fixed, std::string_view type, bool hasEvalNo,
+                            std::string_view evalNo, std::string_view description) {
+  static constexpr std::string_view kEvalNoSeparator = ": ";
+  if (batch_.size() >= kBatchBytes) flush();
+  PackedProbe& packed = fixed;
+  const std::size_t evalNoSize = hasEvalNo ? evalNo.size() + kEvalNoSeparator.size() : 0;
   packed.typeSize = static_cast<std::uint32_t>(type.size());
-  packed.descriptionSize =
-      static_cast<std::uint32_t>(description[0].size() + description[1].size() + description[2].size());
-  char bytes[sizeof packed];
-  std::memcpy(bytes, &packed, sizeof packed);
-  batch_.append(bytes, sizeof packed);
-  batch_.append(type);
-  for (const std::string_view piece : description) batch_.append(piece);
+  packed.descriptionSize = static_cast<std::uint32_t>(evalNoSize + description.size());
+  char* at = batch_.extend(1 + sizeof packed + packed.typeSize + packed.descriptionSize);
+  const auto put = [&at](std::string_view bytes) {
+    if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
+    at += bytes.size();
+  };
+  *at++ = static_cast<char>(RecordKind::kProbe);
+  std::memcpy(at, &packed, sizeof packed);
+  at += sizeof packed;
+  put(type);
+  if (hasEvalNo) {
+    put(evalNo);
+    put(kEvalNoSeparator);
+  }
+  put(description);
 }
 
 void RecordWriter::endReport() { begin(RecordKind::kEndReport); }
@@ -148,12 +164,12 @@ void RecordWriter::flush() {
   // A receiver that fails on a record (the model raising a diagnostic) has
   // taken the batch all the same: none of it may be handed on twice.
   struct ClearAtEnd {
-    std::string& batch;
+    RecordBatch& batch;
     ~ClearAtEnd() { batch.clear(); }
   } clearAtEnd{batch_};
   receiver_.receive(batch_);
   batch_.clear();
-  if (batch_.capacity() < kBatchBytes) batch_.reserve(kBatchBytes + 256);
+  batch_.reserve(kBatchBytes + kLargestFixedRecord);
 }
 
 }  // namespace kov

@@ -28,7 +28,7 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 }  // namespace
 
 LineReader::LineReader(std::size_t blockSize, std::size_t maxLineBytes)
-    : buffer_(new char[std::max(blockSize, kMinimumBlockSize)]),
+    : buffer_(new char[std::max(blockSize, kMinimumBlockSize) + kPadding]()),
       capacity_(std::max(blockSize, kMinimumBlockSize)),
       maxLineBytes_(maxLineBytes == 0 ? kMaximumLineBytes : maxLineBytes) {}
 
