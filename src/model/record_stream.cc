@@ -1,5 +1,7 @@
 #include "model/record_stream.h"
 
+#include <cstddef>
+
 namespace kov {
 
 void RecordBatch::reserve(std::size_t capacity) {
@@ -105,6 +107,33 @@ void RecordWriter::addPartFunction(const FunctionRecord& record) {
 
 namespace {
 
+// Copies a text, most of which are a few bytes long, without a call for the
+// short ones; returns the end of the copy.
+inline char* copyShort(char* to, std::string_view text) {
+  const char* from = text.data();
+  const std::size_t size = text.size();
+  if (size > 16) {
+    std::memcpy(to, from, size);
+  } else if (size >= 8) {
+    char head[8];
+    char tail[8];
+    std::memcpy(head, from, 8);
+    std::memcpy(tail, from + size - 8, 8);
+    std::memcpy(to, head, 8);
+    std::memcpy(to + size - 8, tail, 8);
+  } else if (size >= 4) {
+    char head[4];
+    char tail[4];
+    std::memcpy(head, from, 4);
+    std::memcpy(tail, from + size - 4, 4);
+    std::memcpy(to, head, 4);
+    std::memcpy(to + size - 4, tail, 4);
+  } else {
+    for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+  }
+  return to + size;
+}
+
 PackedProbe packProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
   PackedProbe packed;
   packed.function = static_cast<std::uint8_t>(function);
@@ -133,28 +162,25 @@ void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, Fil
 }
 
 // Nearly every record of a report: room for all of it is made at once.
-void RecordWriter::addProbe(PackedProbe fixed, std::string_view type, bool hasEvalNo,
+void RecordWriter::addProbe(const PackedProbe& fixed, std::string_view type, bool hasEvalNo,
                             std::string_view evalNo, std::string_view description) {
   static constexpr std::string_view kEvalNoSeparator = ": ";
   if (batch_.size() >= kBatchBytes) flush();
-  PackedProbe& packed = fixed;
   const std::size_t evalNoSize = hasEvalNo ? evalNo.size() + kEvalNoSeparator.size() : 0;
-  packed.typeSize = static_cast<std::uint32_t>(type.size());
-  packed.descriptionSize = static_cast<std::uint32_t>(evalNoSize + description.size());
-  char* at = batch_.extend(1 + sizeof packed + packed.typeSize + packed.descriptionSize);
-  const auto put = [&at](std::string_view bytes) {
-    if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
-    at += bytes.size();
-  };
+  const auto typeSize = static_cast<std::uint32_t>(type.size());
+  const auto descriptionSize = static_cast<std::uint32_t>(evalNoSize + description.size());
+  char* at = batch_.extend(1 + sizeof fixed + typeSize + descriptionSize);
   *at++ = static_cast<char>(RecordKind::kProbe);
-  std::memcpy(at, &packed, sizeof packed);
-  at += sizeof packed;
-  put(type);
+  std::memcpy(at, &fixed, offsetof(PackedProbe, typeSize));
+  std::memcpy(at + offsetof(PackedProbe, typeSize), &typeSize, 4);
+  std::memcpy(at + offsetof(PackedProbe, descriptionSize), &descriptionSize, 4);
+  at += sizeof fixed;
+  at = copyShort(at, type);
   if (hasEvalNo) {
-    put(evalNo);
-    put(kEvalNoSeparator);
+    at = copyShort(at, evalNo);
+    at = copyShort(at, kEvalNoSeparator);
   }
-  put(description);
+  copyShort(at, description);
 }
 
 void RecordWriter::endReport() { begin(RecordKind::kEndReport); }

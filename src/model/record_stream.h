@@ -170,8 +170,8 @@ class RecordWriter {
   /// reader's buffer: `fixed` holds its function, its numbers and whether
   /// it has a count1 (the sizes are set here); the description is `evalNo`
   /// and ": " where there is an eval_no, then `description`.
-  void addProbe(PackedProbe fixed, std::string_view type, bool hasEvalNo, std::string_view evalNo,
-                std::string_view description);
+  void addProbe(const PackedProbe& fixed, std::string_view type, bool hasEvalNo,
+                std::string_view evalNo, std::string_view description);
   /// Ends a report: the files and functions of the slots are forgotten.
   void endReport();
 
