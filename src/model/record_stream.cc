@@ -165,11 +165,12 @@ void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, Fil
 void RecordWriter::addProbe(const PackedProbe& fixed, std::string_view type, bool hasEvalNo,
                             std::string_view evalNo, std::string_view description) {
   static constexpr std::string_view kEvalNoSeparator = ": ";
-  if (batch_.size() >= kBatchBytes) flush();
   const std::size_t evalNoSize = hasEvalNo ? evalNo.size() + kEvalNoSeparator.size() : 0;
   const auto typeSize = static_cast<std::uint32_t>(type.size());
   const auto descriptionSize = static_cast<std::uint32_t>(evalNoSize + description.size());
-  char* at = batch_.extend(1 + sizeof fixed + typeSize + descriptionSize);
+  const std::size_t size = 1 + sizeof fixed + typeSize + descriptionSize;
+  if (batch_.size() >= kBatchBytes || batch_.capacity() - batch_.size() < size) flush();
+  char* at = batch_.extend(size);
   *at++ = static_cast<char>(RecordKind::kProbe);
   std::memcpy(at, &fixed, offsetof(PackedProbe, typeSize));
   std::memcpy(at + offsetof(PackedProbe, typeSize), &typeSize, 4);
@@ -195,7 +196,7 @@ void RecordWriter::flush() {
   } clearAtEnd{batch_};
   receiver_.receive(batch_);
   batch_.clear();
-  batch_.reserve(kBatchBytes + kLargestFixedRecord);
+  batch_.reserve(kBatchBytes + kBatchSlack);
 }
 
 }  // namespace kov

@@ -133,7 +133,7 @@ class RecordWriter {
   static constexpr std::size_t kBatchBytes = std::size_t{128} << 10;
 
   explicit RecordWriter(BatchReceiver& receiver) : receiver_(receiver) {
-    batch_.reserve(kBatchBytes + kLargestFixedRecord);
+    batch_.reserve(kBatchBytes + kBatchSlack);
   }
 
   /// Appends a text or a number to one of the per-report lists.
@@ -179,8 +179,9 @@ class RecordWriter {
   void flush();
 
  private:
-  // The most bytes a record holds besides its texts.
-  static constexpr std::size_t kLargestFixedRecord = 64;
+  // Room behind a batch's nominal size: a record that begins before the end
+  // of a batch ends in it, unless it is larger (which makes a batch grow).
+  static constexpr std::size_t kBatchSlack = 4096;
 
   void begin(RecordKind kind) {
     if (batch_.size() >= kBatchBytes) flush();
