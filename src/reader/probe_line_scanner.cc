@@ -14,23 +14,11 @@ namespace {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101u;
 constexpr std::uint64_t kHighs = 0x8080808080808080u;
-constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7Fu;
 
 inline std::uint64_t load8(const char* p) {
   std::uint64_t word;
   std::memcpy(&word, p, 8);
   return word;
-}
-
-// The high bit of every zero byte of `v`, exactly (no borrow runs on).
-constexpr std::uint64_t zeroBytes(std::uint64_t v) {
-  return ~(((v & kLows) + kLows) | v | kLows);
-}
-
-// The high bit of every zero byte of `v`, where only the lowest flag is sure
-// to be right (a borrow runs on above it), in fewer steps.
-constexpr std::uint64_t lowestZeroByte(std::uint64_t v) {
-  return (v - kOnes) & ~v & kHighs;
 }
 
 // The index of the lowest flagged byte of a word read from memory.
@@ -68,6 +56,19 @@ inline std::size_t firstNonIndentation(const char* p) {
   return other == 0 ? kIndentationBlock : static_cast<std::size_t>(std::countr_zero(other));
 }
 #else
+constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7Fu;
+
+// The high bit of every zero byte of `v`, exactly (no borrow runs on).
+constexpr std::uint64_t zeroBytes(std::uint64_t v) {
+  return ~(((v & kLows) + kLows) | v | kLows);
+}
+
+// The high bit of every zero byte of `v`, where only the lowest flag is sure
+// to be right (a borrow runs on above it), in fewer steps.
+constexpr std::uint64_t lowestZeroByte(std::uint64_t v) {
+  return (v - kOnes) & ~v & kHighs;
+}
+
 constexpr std::size_t kValueBlock = 8;
 
 // The index of the first byte of the 8 at `p` that is a double quote, ">",
