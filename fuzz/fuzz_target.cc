@@ -1,7 +1,7 @@
 // The fuzz target: arbitrary bytes go through a whole run, as one or two
-// input reports and optionally an options file, with all four writers (listing,
-// summary XML, Cobertura and lcov exports) writing into sinks that only count
-// the bytes. Every input must end either in a completed run or in one
+// input reports and optionally an options file, with every writer (listing,
+// summary XML, Cobertura, lcov and SonarQube exports, JSON document, Markdown
+// summary) writing into sinks that only count the bytes. Every input must end either in a completed run or in one
 // numbered diagnostic; anything else (a crash, a sanitizer report, another
 // exception, an internal-error diagnostic, a leaked descriptor) is a finding.
 //
@@ -34,16 +34,20 @@
 #include "base/diagnostic.h"
 #include "base/text_sink.h"
 #include "driver/command_line.h"
+#include "driver/ter_gate.h"
 #include "driver/usage.h"
 #include "fuzz_files.h"
 #include "model/coverage.h"
 #include "reader/merge_state_reader.h"
-#include "reader/report_pipeline.h"
+#include "reader/run_inputs.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
+#include "writers/json_report.h"
 #include "writers/lcov_tracefile.h"
+#include "writers/markdown_summary.h"
 #include "writers/merge_state_xml.h"
 #include "writers/profile_listing.h"
+#include "writers/sonar_coverage.h"
 #include "writers/summary_xml.h"
 
 namespace {
@@ -94,17 +98,8 @@ void runStages(const std::vector<std::string>& arguments) {
   if (!options) return;
   kov::Coverage coverage(kov::kProgramVersion, options->argumentList, options->chosenFiles,
                          options->unchosenFiles, kov::copyrightLines());
-  {
-    std::vector<std::string> reports = options->inputFiles;
-    if (kov::isMergeState(reports.front())) {
-      kov::readMergeState(reports.front(), coverage, options->noDriveLetter,
-                          options->chosenFiles, options->unchosenFiles);
-      reports.erase(reports.begin());
-    }
-    kov::ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
-                                options->unchosenFiles);
-    reading.readAll(reports, false);
-  }
+  kov::readInputs(options->inputFiles, coverage, options->noDriveLetter, options->chosenFiles,
+                  options->unchosenFiles, false);
   checkStateRoundTrip(coverage, *options);
   coverage.process("Thu Jan  1 00:00:00 2026");
   CountingSink listing;
@@ -120,6 +115,22 @@ void runStages(const std::vector<std::string>& arguments) {
   CountingSink lcov;
   kov::writeLcovTracefile(records, lcov);
   lcov.flush();
+  CountingSink sonar;
+  kov::writeSonarCoverage(records, sonar);
+  sonar.flush();
+  CountingSink json;
+  kov::writeJsonReport(coverage, options->exportRoot, json);
+  json.flush();
+  // The summary shows the gates' results, as the driver computes them.
+  const auto gate = [](const std::optional<kov::TerMinimum>& minimum, std::uint32_t value) {
+    return minimum ? std::optional<kov::GateResult>({minimum->text, !kov::isBelow(value, *minimum)})
+                   : std::nullopt;
+  };
+  const kov::SummaryGates gates{gate(options->minimumTer, coverage.terValue),
+                                gate(options->minimumStatementTer, coverage.statementTer)};
+  CountingSink markdown;
+  kov::writeMarkdownSummary(coverage, gates, options->exportRoot, markdown);
+  markdown.flush();
 }
 
 // Runs `step`; anything but a completed step or one numbered diagnostic

@@ -5,8 +5,9 @@
 namespace kov {
 namespace {
 
-// Addressed by code; code 1 is the first entry.
-constexpr std::array<std::string_view, 35> kMessages = {
+// Addressed by code; code 1 is the first entry. An empty entry is a code
+// that this program does not raise.
+constexpr std::array<std::string_view, 45> kMessages = {
     "Option @ requires argument without space.",
     "Option -p requires argument.",
     "Option -x requires argument.",
@@ -42,6 +43,16 @@ constexpr std::array<std::string_view, 35> kMessages = {
     "Merge state of another format version: %s",
     "Merge state is damaged or incomplete: %s",
     "Merge state was saved with other -ndl setting: %s",
+    "Merge state lock file can not be created or locked: %s",
+    "",
+    "",
+    "",
+    "Option -json requires argument.",
+    "Option -sonar requires argument.",
+    "Option -md requires argument.",
+    "Option -min-statement requires argument.",
+    "Option -min-statement requires a decimal number from 0 to 100: %s",
+    "Overall statement TER %s is below the minimum %s.",
 };
 
 // Replaces the "%s" marks of a message by the argument texts, in order, the

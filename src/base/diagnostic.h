@@ -27,7 +27,7 @@ class Diagnostic {
 
   /// Sets the number of the raising subsystem.
   Diagnostic& setOrigin(std::uint32_t origin);
-  /// Sets the message number (1 to 35).
+  /// Sets the message number (1 to 45).
   Diagnostic& setCode(std::uint32_t code);
   /// Adds an argument text; nullptr is an absent text. A third text or an
   /// absent one is misuse and raises code 20 instead.
@@ -110,6 +110,13 @@ inline constexpr RaisePoint kStateNotFirst{32, 2, 172};
 inline constexpr RaisePoint kStateVersion{33, 9, 120};
 inline constexpr RaisePoint kStateDamaged{34, 9, 140};
 inline constexpr RaisePoint kStateNdlMismatch{35, 9, 126};
+inline constexpr RaisePoint kStateLockFailed{36, 1, 448};
+inline constexpr RaisePoint kJsonWithoutName{40, 1, 288};
+inline constexpr RaisePoint kSonarWithoutName{41, 1, 290};
+inline constexpr RaisePoint kMarkdownWithoutName{42, 1, 292};
+inline constexpr RaisePoint kMinimumStatementWithoutValue{43, 1, 294};
+inline constexpr RaisePoint kMinimumStatementNotDecimal{44, 1, 296};
+inline constexpr RaisePoint kStatementTerBelowMinimum{45, 1, 454};
 }  // namespace diag
 
 }  // namespace kov

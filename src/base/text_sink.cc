@@ -26,6 +26,11 @@ TextSink& TextSink::putSigned(std::int64_t value) {
   return *this;
 }
 
+void TextSink::putBlock(std::string_view text) {
+  flush();
+  if (!text.empty() && !failed_ && !writeOut(text)) failed_ = true;
+}
+
 void TextSink::flush() {
   if (buffer_.empty()) return;
   if (!failed_ && !writeOut(buffer_)) failed_ = true;

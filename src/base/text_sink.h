@@ -33,6 +33,9 @@ class TextSink {
     maybeFlush();
     return *this;
   }
+  /// Writes a large piece of text: what is buffered goes first, then the
+  /// piece, handed on without being copied into the buffer.
+  void putBlock(std::string_view text);
   /// Hands everything buffered to the destination.
   void flush();
   /// Whether any write to the destination failed.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/diagnostic.h"
@@ -31,6 +32,13 @@ bool readWholeFile(const std::string& name, std::string& contents) {
 }
 
 bool canOpenForReading(const std::string& name) {
+  // Opening a FIFO waits for its writer, and closing it unread can kill that
+  // writer (SIGPIPE) or drop what it wrote: a FIFO is only asked whether it
+  // may be read, and opened once, by the reader.
+  struct stat info;
+  if (::stat(name.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
+    return ::access(name.c_str(), R_OK) == 0;
+  }
   int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   ::close(fd);
@@ -46,6 +54,16 @@ void checkInputName(const std::string& argument) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   if (extension != ".xml") raise(diag::kExtensionNotAllowed, argument);
+}
+
+bool wantsAnyOutput(const RunOptions& options) {
+  for (const std::string* name :
+       {&options.profileFileName, &options.xmlFileName, &options.coberturaFileName,
+        &options.lcovFileName, &options.stateFileName, &options.jsonFileName,
+        &options.sonarFileName, &options.markdownFileName}) {
+    if (!name->empty()) return true;
+  }
+  return false;
 }
 
 std::vector<std::string> expandOptionsFiles(const std::vector<std::string>& arguments) {
@@ -156,6 +174,19 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     } else if (argument == "-m") {
       if (!hasNext) raise(diag::kStateWithoutName);
       options.stateFileName = list[++i];
+    } else if (argument == "-json") {
+      if (!hasNext) raise(diag::kJsonWithoutName);
+      options.jsonFileName = list[++i];
+    } else if (argument == "-sonar") {
+      if (!hasNext) raise(diag::kSonarWithoutName);
+      options.sonarFileName = list[++i];
+    } else if (argument == "-md") {
+      if (!hasNext) raise(diag::kMarkdownWithoutName);
+      options.markdownFileName = list[++i];
+    } else if (argument == "-min-statement") {
+      if (!hasNext) raise(diag::kMinimumStatementWithoutValue);
+      options.minimumStatementTer = parseTerMinimum(list[++i]);
+      if (!options.minimumStatementTer) raise(diag::kMinimumStatementNotDecimal, list[i]);
     } else if (argument == "-h") {
       printUsage(usageOut);
       return std::nullopt;
@@ -168,11 +199,7 @@ std::optional<RunOptions> parseCommandLine(const std::vector<std::string>& argum
     }
   }
   if (options.inputFiles.empty()) raise(diag::kNoInput);
-  if (options.profileFileName.empty() && options.xmlFileName.empty() &&
-      options.coberturaFileName.empty() && options.lcovFileName.empty() &&
-      options.stateFileName.empty()) {
-    raise(diag::kOutputMissing);
-  }
+  if (!wantsAnyOutput(options)) raise(diag::kOutputMissing);
   return options;
 }
 

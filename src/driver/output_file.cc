@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/diagnostic.h"
+#include "base/disk_flush.h"
 
 namespace kov {
 namespace {
@@ -26,13 +27,6 @@ int inheritedDescriptor(const std::string& name) {
     }
   }
   return -1;
-}
-
-std::string directoryOf(const std::string& name) {
-  std::size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return name.substr(0, slash);
 }
 
 std::string baseNameOf(const std::string& name) {
@@ -95,16 +89,28 @@ OutputFile::~OutputFile() {
 void OutputFile::commit() {
   sink_->flush();
   if (sink_->failed()) fail();
-  if (ownsFd_) {
-    int fd = fd_;
-    fd_ = -1;
-    ownsFd_ = false;
-    if (::close(fd) != 0) fail();
+  if (tempName_.empty()) {
+    // Written directly (a stream, a device, a FIFO, a link's target):
+    // nothing is renamed, and nothing is flushed to a disk.
+    if (ownsFd_) {
+      const int fd = fd_;
+      fd_ = -1;
+      ownsFd_ = false;
+      if (::close(fd) != 0) fail();
+    }
+    return;
   }
-  if (!tempName_.empty()) {
-    if (::rename(tempName_.c_str(), name_.c_str()) != 0) fail();
-    tempName_.clear();
-  }
+  // The bytes are on the disk before the name points to them, and the
+  // rename is on the disk before the run reports success: a crash leaves
+  // the old output or the new one, and after exit status 0 the new one.
+  if (!flushFile(fd_)) fail();
+  if (::rename(tempName_.c_str(), name_.c_str()) != 0) fail();
+  tempName_.clear();
+  if (!flushDirectoryOf(name_, fd_)) fail();
+  const int fd = fd_;
+  fd_ = -1;
+  ownsFd_ = false;
+  if (::close(fd) != 0) fail();
 }
 
 void OutputFile::closeFd() {

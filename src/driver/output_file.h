@@ -1,6 +1,8 @@
-// One output of the run (-p or -x). A failed run never leaves a truncated or
-// half-written file behind: a regular file is written beside its target and
-// renamed over it only when complete.
+// One output of the run (-p, -x, an export, the merge state). A failed run
+// never leaves a truncated or half-written file behind: a regular file is
+// written beside its target, flushed to the disk and renamed over it only when
+// complete, and the rename is flushed too, so that a crash after a successful
+// run cannot take the new output back or leave a part of it.
 #pragma once
 
 #include <memory>
@@ -28,7 +30,10 @@ class OutputFile {
 
   /// Where the writer writes.
   TextSink& sink() { return *sink_; }
-  /// Completes the output: flush, close, rename. Raises error 24 on failure.
+  /// Completes the output: hands on what is buffered; for a temporary file
+  /// also flushes it to the disk, renames it over the target and flushes the
+  /// target's directory. Raises error 24 on failure (the temporary file is
+  /// removed where the target was not replaced yet).
   void commit();
 
  private:

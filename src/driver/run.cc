@@ -14,15 +14,18 @@
 #include "base/thread_clock.h"
 #include "driver/command_line.h"
 #include "driver/output_file.h"
+#include "driver/state_lock.h"
 #include "driver/state_output.h"
 #include "driver/usage.h"
 #include "model/coverage.h"
-#include "reader/merge_state_reader.h"
-#include "reader/report_pipeline.h"
+#include "reader/run_inputs.h"
 #include "writers/cobertura_xml.h"
 #include "writers/export_records.h"
+#include "writers/json_report.h"
 #include "writers/lcov_tracefile.h"
+#include "writers/markdown_summary.h"
 #include "writers/profile_listing.h"
+#include "writers/sonar_coverage.h"
 #include "writers/summary_xml.h"
 
 namespace kov {
@@ -66,11 +69,30 @@ void printDiagnostic(const char* line) {
   std::cerr.clear();  // a failure to print the message changes nothing
 }
 
-bool wantsExports(const RunOptions& options) {
-  return !options.coberturaFileName.empty() || !options.lcovFileName.empty();
+// A run that saves its state over the state it continues from holds the
+// state's lock from before it reads the state until the new one is in place.
+// Only the test that shows what the lock prevents runs without it
+// (KOVXMLMERGE_TEST_NO_STATE_LOCK=1).
+std::optional<StateLock> lockStateIfSavedOver(const RunOptions& options) {
+  std::optional<StateLock> lock;
+  if (options.stateFileName.empty() ||
+      !StateLock::savesOver(options.inputFiles.front(), options.stateFileName)) {
+    return lock;
+  }
+  const char* disabled = std::getenv("KOVXMLMERGE_TEST_NO_STATE_LOCK");
+  if (disabled != nullptr && std::string_view(disabled) == "1") return lock;
+  std::cout.flush();
+  lock.emplace(options.stateFileName, std::cerr);
+  return lock;
 }
 
-// Both exports show the same records, so they are computed once.
+// The outputs written from the export records.
+bool wantsExports(const RunOptions& options) {
+  return !options.coberturaFileName.empty() || !options.lcovFileName.empty() ||
+         !options.sonarFileName.empty();
+}
+
+// The exports show the same records, so they are computed once.
 void writeExports(const RunOptions& options, const Coverage& coverage,
                   const ExportRecords& records) {
   if (!options.coberturaFileName.empty()) {
@@ -80,41 +102,57 @@ void writeExports(const RunOptions& options, const Coverage& coverage,
   if (!options.lcovFileName.empty()) {
     writeOutput(options.lcovFileName, [&](TextSink& sink) { writeLcovTracefile(records, sink); });
   }
+  if (!options.sonarFileName.empty()) {
+    writeOutput(options.sonarFileName, [&](TextSink& sink) { writeSonarCoverage(records, sink); });
+  }
 }
 
-// The -min-ter gate, checked once every output is written: a CI job fails on
-// the status while its dashboards still get the outputs.
-bool passesGate(const RunOptions& options, const Coverage& coverage) {
-  if (!options.minimumTer || !isBelow(coverage.terValue, *options.minimumTer)) return true;
-  printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
-                              options.minimumTer->text)
-                      .c_str());
-  return false;
+// A gate's result, where the gate is given: `value` is the overall figure it
+// looks at.
+std::optional<GateResult> gateResult(const std::optional<TerMinimum>& minimum,
+                                     std::uint32_t value) {
+  if (!minimum) return std::nullopt;
+  return GateResult{minimum->text, !isBelow(value, *minimum)};
+}
+
+SummaryGates gatesOf(const RunOptions& options, const Coverage& coverage) {
+  return {gateResult(options.minimumTer, coverage.terValue),
+          gateResult(options.minimumStatementTer, coverage.statementTer)};
+}
+
+// The gates, checked once every output is written: a CI job fails on the
+// status while its dashboards still get the outputs. Each gate that fails
+// prints its line.
+bool passesGates(const SummaryGates& gates, const Coverage& coverage) {
+  bool passed = true;
+  if (gates.ter && !gates.ter->passed) {
+    printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
+                                gates.ter->minimum)
+                        .c_str());
+    passed = false;
+  }
+  if (gates.statement && !gates.statement->passed) {
+    printDiagnostic(composeLine(diag::kStatementTerBelowMinimum,
+                                std::to_string(coverage.statementTer), gates.statement->minimum)
+                        .c_str());
+    passed = false;
+  }
+  return passed;
 }
 
 int runStages(const std::vector<std::string>& arguments) {
   const double wallStart = wallSeconds();
   std::optional<RunOptions> options = parseCommandLine(arguments, std::cout);
   if (!options) return 1;
-  PipelineTimes times;
 
+  const std::optional<StateLock> stateLock = lockStateIfSavedOver(*options);
   Coverage coverage(kProgramVersion, options->argumentList, options->chosenFiles,
                     options->unchosenFiles, copyrightLines());
-  {
-    // A merge state stands first, in the place of the reports it was made
-    // from; the reports after it are read as if those had just been read.
-    std::vector<std::string> reports = options->inputFiles;
-    if (isMergeState(reports.front())) {
-      readMergeState(reports.front(), coverage, options->noDriveLetter, options->chosenFiles,
-                     options->unchosenFiles);
-      reports.erase(reports.begin());
-    }
-    ReportPipeline reading(coverage, options->noDriveLetter, options->chosenFiles,
-                           options->unchosenFiles);
-    reading.measureTimes(threadTimesFile() != nullptr);
-    reading.readAll(reports, readOnSecondThread());
-    times = reading.times();
-  }
+  // A merge state stands first, in the place of the reports it was made
+  // from; the reports after it are read as if those had just been read.
+  const PipelineTimes times =
+      readInputs(options->inputFiles, coverage, options->noDriveLetter, options->chosenFiles,
+                 options->unchosenFiles, readOnSecondThread(), threadTimesFile() != nullptr);
   std::optional<StateOutput> state;
   if (!options->stateFileName.empty()) {
     state.emplace(options->stateFileName, coverage, options->noDriveLetter);
@@ -140,8 +178,18 @@ int runStages(const std::vector<std::string>& arguments) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
   if (records.valid()) writeExports(*options, coverage, records.get());
-  // A run that fails its gate saves no state, like any other failed run.
-  if (!passesGate(*options, coverage)) return 3;
+  if (!options->jsonFileName.empty()) {
+    writeOutput(options->jsonFileName,
+                [&](TextSink& sink) { writeJsonReport(coverage, options->exportRoot, sink); });
+  }
+  const SummaryGates gates = gatesOf(*options, coverage);
+  if (!options->markdownFileName.empty()) {
+    writeOutput(options->markdownFileName, [&](TextSink& sink) {
+      writeMarkdownSummary(coverage, gates, options->exportRoot, sink);
+    });
+  }
+  // A run that fails a gate saves no state, like any other failed run.
+  if (!passesGates(gates, coverage)) return 3;
   if (state) state->commit();
   if (const char* fileName = threadTimesFile()) appendThreadTimes(fileName, times, wallStart);
   return 0;

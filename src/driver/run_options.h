@@ -22,6 +22,10 @@ struct RunOptions {
   std::string exportRoot;                 // -root; empty when not given
   std::optional<TerMinimum> minimumTer;   // -min-ter
   std::string stateFileName;              // -m; empty when not given
+  std::string jsonFileName;               // -json; empty when not given
+  std::string sonarFileName;              // -sonar; empty when not given
+  std::string markdownFileName;           // -md; empty when not given
+  std::optional<TerMinimum> minimumStatementTer;  // -min-statement
 };
 
 }  // namespace kov

@@ -214,10 +214,15 @@ bool CoverageProbe::restoreStatementCounts(std::vector<CountRun> runs) {
 }
 
 void CoverageProbe::addMcdcRow(std::uint32_t condition, std::string row) {
+  McdcRows& mcdc = mcdcResult();
+  mcdc.conditions.push_back(condition);
+  mcdc.rows.push_back(std::move(row));
+}
+
+McdcRows& CoverageProbe::mcdcResult() {
   std::unique_ptr<McdcRows>& mcdc = rare().mcdc;
   if (!mcdc) mcdc = std::make_unique<McdcRows>();
-  mcdc->conditions.push_back(condition);
-  mcdc->rows.push_back(std::move(row));
+  return *mcdc;
 }
 
 }  // namespace kov

@@ -11,17 +11,12 @@
 
 #include "model/coverage_common.h"
 #include "model/coverage_view.h"
+#include "model/mcdc_result.h"
 #include "model/probe_record.h"
 
 namespace kov {
 
 class CoverageFile;
-
-/// The MC/DC rows of an `mcdc` probe: one text per condition and its number.
-struct McdcRows {
-  std::vector<std::string> rows;
-  std::vector<std::uint32_t> conditions;
-};
 
 class CoverageProbe : public CoverageCommon {
  public:
@@ -54,6 +49,9 @@ class CoverageProbe : public CoverageCommon {
   const McdcRows* mcdcRows() const { return rare_ ? rare_->mcdc.get() : nullptr; }
   /// Appends one MC/DC row (kind mcdc only).
   void addMcdcRow(std::uint32_t condition, std::string row);
+  /// The MC/DC result of the decision this `mcdc` probe ends, created empty
+  /// where the probe has none yet.
+  McdcRows& mcdcResult();
 
   ProbeKind kind;
   CounterLayout counterLayout;

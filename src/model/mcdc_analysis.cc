@@ -59,6 +59,9 @@ void McdcAnalysis::visitProbe(CoverageProbe& probe, bool mcdcView) {
   if (!decisionEnds) return;
   try {
     const PairsByCondition pairs = computePairs();
+    McdcRows& result = probe.mcdcResult();
+    result.conditionCount = static_cast<std::uint32_t>(pairs.size());
+    keepEvaluations(result);
     discardEvaluations();
     for (std::size_t position = 0; position < pairs.size(); ++position) {
       const std::vector<Pair>& run = pairs[position];
@@ -69,6 +72,7 @@ void McdcAnalysis::visitProbe(CoverageProbe& probe, bool mcdcView) {
       const Pair& chosen = selected == run.end() ? run.front() : *selected;
       const auto condition = static_cast<std::uint32_t>(position + 1);
       std::string row = "MC/DC (cond " + std::to_string(condition) + "): ";
+      std::vector<McdcPair> listed{{chosen.trueNumber, chosen.falseNumber, chosen.uncovered}};
       appendPair(row, chosen.trueNumber, chosen.uncovered, chosen.falseNumber);
       for (const Pair& pair : run) {
         if (pair.trueNumber == chosen.trueNumber && pair.falseNumber == chosen.falseNumber) {
@@ -76,8 +80,10 @@ void McdcAnalysis::visitProbe(CoverageProbe& probe, bool mcdcView) {
         }
         row += ", ";
         appendPair(row, pair.trueNumber, pair.uncovered, pair.falseNumber);
+        listed.push_back({pair.trueNumber, pair.falseNumber, pair.uncovered});
       }
       probe.addMcdcRow(condition, std::move(row));
+      result.pairs.push_back(std::move(listed));
     }
   } catch (const std::out_of_range& error) {
     raise(diag::kRangeMcdcRows, error.what());
@@ -92,7 +98,20 @@ void McdcAnalysis::addEvaluation(const CoverageProbe& probe, bool outcome) {
     if (c == 'T' || c == 'F' || c == '_') vector += c;
   }
   auto& list = outcome ? trueEvaluations_ : falseEvaluations_;
-  list.push_back({nextNumber_++, probe.hits != 0, std::move(vector)});
+  list.push_back({nextNumber_++, probe.hits != 0, std::move(vector), &probe});
+}
+
+// The decision's evaluations in number order, for the outputs that show them.
+void McdcAnalysis::keepEvaluations(McdcRows& result) {
+  result.evaluations.reserve(trueEvaluations_.size() + falseEvaluations_.size());
+  auto t = trueEvaluations_.begin();
+  auto f = falseEvaluations_.begin();
+  while (t != trueEvaluations_.end() || f != falseEvaluations_.end()) {
+    const bool takeTrue =
+        f == falseEvaluations_.end() || (t != trueEvaluations_.end() && t->number < f->number);
+    Evaluation& next = takeTrue ? *t++ : *f++;
+    result.evaluations.push_back({next.number, takeTrue, next.probe, std::move(next.vector)});
+  }
 }
 
 // A pair (a, b) shows the effect of condition i when a and b differ at i and

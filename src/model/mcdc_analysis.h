@@ -9,6 +9,7 @@
 namespace kov {
 
 class CoverageProbe;
+struct McdcRows;
 
 /// The run-long state of the analysis; probes are visited one at a time, in
 /// the stored order of each function.
@@ -30,6 +31,7 @@ class McdcAnalysis {
     std::uint32_t number;
     bool hit;
     std::string vector;  // "T", "F" and "_" only
+    const CoverageProbe* probe;
   };
   struct Pair {
     std::uint32_t trueNumber;
@@ -41,6 +43,7 @@ class McdcAnalysis {
 
   void addEvaluation(const CoverageProbe& probe, bool outcome);
   PairsByCondition computePairs() const;
+  void keepEvaluations(McdcRows& result);
   void discardEvaluations();
 
   std::vector<Evaluation> trueEvaluations_;

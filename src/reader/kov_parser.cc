@@ -24,13 +24,14 @@ KOVParser::KOVParser(RecordWriter& out, bool noDriveLetter, std::vector<std::str
 
 KOVParser::~KOVParser() = default;
 
-void KOVParser::parse(const std::string& fileName) {
+void KOVParser::parse(InputFile report) {
   // Closes the file and forgets its name also when a diagnostic is raised.
   struct CloseAtEnd {
     LineReader& lines;
     ~CloseAtEnd() { lines.close(); }
   } closeAtEnd{lines_};
-  lines_.open(fileName);
+  lines_.open(std::move(report));
+  const std::string& fileName = lines_.fileName();
   clearMaps();
   endFile();
   hasHeaderPart_ = false;

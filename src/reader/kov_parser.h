@@ -30,7 +30,9 @@ class KOVParser : public CoverageCommon {
 
   /// Reads one report and writes its records, ending with the end of the
   /// report; every failure is raised as a diagnostic.
-  void parse(const std::string& fileName);
+  void parse(const std::string& fileName) { parse(InputFile(fileName)); }
+  /// The same for a report opened already, from its start.
+  void parse(InputFile report);
 
   /// Whether the probe lines of the plain layout are scanned in one pass
   /// (the default) or all go through the general rules, which give the same

@@ -1,6 +1,5 @@
 #include "reader/line_reader.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,12 +38,16 @@ LineReader::~LineReader() {
   close();
 }
 
-void LineReader::open(const std::string& fileName) {
+void LineReader::open(InputFile input) {
   close();
-  fileName_ = fileName;
+  fileName_ = input.fileName();
   begin_ = end_ = 0;
   atEnd_ = false;
-  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = input.releaseDescriptor();
+  readAhead_ = std::move(input.readAhead());
+  readAheadUsed_ = 0;
+  inputEnded_ = input.ended();
+  inputFailed_ = input.failed();
   if (fd_ < 0) raise(diag::kNotReportLine, fileName_);
   // The first block tells whether the file holds any byte; it stays in the
   // buffer, so nothing has to be read twice.
@@ -58,6 +61,8 @@ void LineReader::close() {
   fileName_.clear();
   begin_ = end_ = 0;
   atEnd_ = true;
+  readAhead_.clear();
+  readAheadUsed_ = 0;
 }
 
 void LineReader::fill() {
@@ -71,6 +76,20 @@ void LineReader::fill() {
     return;
   }
   if (end_ == capacity_) return;
+  if (readAheadUsed_ < readAhead_.size()) {
+    const std::size_t take = std::min(capacity_ - end_, readAhead_.size() - readAheadUsed_);
+    std::memcpy(buffer_.get() + end_, readAhead_.data() + readAheadUsed_, take);
+    end_ += take;
+    readAheadUsed_ += take;
+    return;
+  }
+  // Where the reading ahead ended, the file is not read again: a terminal
+  // would wait for a second end, a directory fail a second time.
+  if (inputFailed_) raise(diag::kNotReportLine, fileName_);
+  if (inputEnded_) {
+    atEnd_ = true;
+    return;
+  }
   ssize_t got;
   do {
     got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "reader/input_file.h"
+
 namespace kov {
 
 class LineReader {
@@ -26,7 +28,10 @@ class LineReader {
 
   /// Opens a report and reads its first block. Raises error 13 for a file
   /// that holds no byte and error 12 for one that cannot be opened or read.
-  void open(const std::string& fileName);
+  void open(const std::string& fileName) { open(InputFile(fileName)); }
+  /// The same for an input opened already: its lines begin with the bytes
+  /// read ahead from it, and go on where those end.
+  void open(InputFile input);
   /// Closes the file (if open) and empties the file name.
   void close();
   /// The name of the open report as given; empty between reports.
@@ -66,6 +71,10 @@ class LineReader {
   std::size_t end_ = 0;    // one past the last byte read
   bool atEnd_ = false;     // the file has no more bytes
   int fd_ = -1;
+  std::string readAhead_;          // bytes read before the file was opened here
+  std::size_t readAheadUsed_ = 0;  // how many of them are in the buffer already
+  bool inputEnded_ = false;        // the reading ahead reached the end
+  bool inputFailed_ = false;       // ... or a failure
   std::string fileName_;
   std::string longLine_;  // a line that does not fit in the buffer, assembled
 };

@@ -1,9 +1,5 @@
 #include "reader/merge_state_reader.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -171,10 +167,11 @@ bool isValidLayout(ProbeKind kind, CounterLayout layout) {
 
 class StateReader {
  public:
-  StateReader(const std::string& fileName, Coverage& coverage, bool noDriveLetter,
+  StateReader(InputFile state, Coverage& coverage, bool noDriveLetter,
               const std::vector<std::string>& chosenFiles,
               const std::vector<std::string>& unchosenFiles)
-      : fileName_(fileName),
+      : state_(std::move(state)),
+        fileName_(state_.fileName()),
         coverage_(coverage),
         noDriveLetter_(noDriveLetter),
         chooser_(noDriveLetter, chosenFiles, unchosenFiles) {}
@@ -185,7 +182,7 @@ class StateReader {
       LineReader& lines;
       ~CloseAtEnd() { lines.close(); }
     } closeAtEnd{lines_};
-    lines_.open(fileName_);
+    lines_.open(std::move(state_));
     try {
       readRoot();
       readLists();
@@ -468,7 +465,8 @@ class StateReader {
     if (next() != state::kRootEnd || !lines_.atEnd()) throw Damaged{};
   }
 
-  const std::string& fileName_;
+  InputFile state_;  // until the reading takes it over
+  const std::string fileName_;
   Coverage& coverage_;
   bool noDriveLetter_;
   FileChooser chooser_;
@@ -485,20 +483,10 @@ class StateReader {
 
 }  // namespace
 
-bool isMergeState(const std::string& fileName) {
-  int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char head[256];
-  std::size_t got = 0;
-  while (got < sizeof head) {
-    const ssize_t n = ::read(fd, head + got, sizeof head - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
+bool isMergeState(InputFile& input) {
+  // The root element stands within the first bytes.
+  std::string_view text = input.head(256);
   // The declaration, a blank line, then the root element.
-  std::string_view text(head, got);
   const std::size_t first = text.find('\n');
   if (first == std::string_view::npos) return false;
   text.remove_prefix(first + 1);
@@ -510,10 +498,10 @@ bool isMergeState(const std::string& fileName) {
          (text[state::kRootElement.size()] == ' ' || text[state::kRootElement.size()] == '>');
 }
 
-void readMergeState(const std::string& fileName, Coverage& coverage, bool noDriveLetter,
+void readMergeState(InputFile state, Coverage& coverage, bool noDriveLetter,
                     const std::vector<std::string>& chosenFiles,
                     const std::vector<std::string>& unchosenFiles) {
-  StateReader(fileName, coverage, noDriveLetter, chosenFiles, unchosenFiles).read();
+  StateReader(std::move(state), coverage, noDriveLetter, chosenFiles, unchosenFiles).read();
 }
 
 }  // namespace kov

@@ -24,6 +24,12 @@ struct Handoff {
 // Raised on the reading thread once the merge has stopped taking batches.
 struct MergeStopped {};
 
+void parseInOrder(KOVParser& parser, std::optional<InputFile>& first,
+                  const std::vector<std::string>& more) {
+  if (first) parser.parse(std::move(*first));
+  for (const std::string& fileName : more) parser.parse(fileName);
+}
+
 class QueueReceiver : public BatchReceiver {
  public:
   /// `waited`, where given, sums the seconds spent waiting for room.
@@ -66,6 +72,16 @@ ReportPipeline::ReportPipeline(Coverage& coverage, bool noDriveLetter,
 ReportPipeline::~ReportPipeline() = default;
 
 void ReportPipeline::readAll(const std::vector<std::string>& fileNames, bool secondThread) {
+  readTimed(std::nullopt, fileNames, secondThread);
+}
+
+void ReportPipeline::readAll(InputFile first, const std::vector<std::string>& more,
+                             bool secondThread) {
+  readTimed(std::move(first), more, secondThread);
+}
+
+void ReportPipeline::readTimed(std::optional<InputFile> first,
+                               const std::vector<std::string>& more, bool secondThread) {
   times_ = PipelineTimes{};
   times_.secondThread = secondThread;
   const double start = measureTimes_ ? threadCpuSeconds() : 0;
@@ -78,17 +94,20 @@ void ReportPipeline::readAll(const std::vector<std::string>& fileNames, bool sec
     }
   } measureAtEnd{*this, start};
   if (secondThread) {
-    readOnSecondThread(fileNames);
+    readOnSecondThread(std::move(first), more);
   } else {
-    readOnThisThread(fileNames);
+    readOnThisThread(std::move(first), more);
   }
 }
 
-void ReportPipeline::parse(const std::string& fileName) { readOnThisThread({fileName}); }
+void ReportPipeline::parse(const std::string& fileName) {
+  readOnThisThread(std::nullopt, {fileName});
+}
 
-void ReportPipeline::readOnThisThread(const std::vector<std::string>& fileNames) {
+void ReportPipeline::readOnThisThread(std::optional<InputFile> first,
+                                      const std::vector<std::string>& more) {
   try {
-    for (const std::string& fileName : fileNames) parser_.parse(fileName);
+    parseInOrder(parser_, first, more);
     writer_.flush();
   } catch (const DiagnosticError&) {
     // What was read before the failing line is merged first, as a reader
@@ -99,7 +118,8 @@ void ReportPipeline::readOnThisThread(const std::vector<std::string>& fileNames)
   }
 }
 
-void ReportPipeline::readOnSecondThread(const std::vector<std::string>& fileNames) {
+void ReportPipeline::readOnSecondThread(std::optional<InputFile> first,
+                                        const std::vector<std::string>& more) {
   BoundedQueue<Handoff> queue(kQueuedBatches);
   BoundedQueue<RecordBatch> spare(kQueuedBatches + 2);
 
@@ -122,7 +142,7 @@ void ReportPipeline::readOnSecondThread(const std::vector<std::string>& fileName
       KOVParser parser(writer, noDriveLetter_, chosenFiles_, unchosenFiles_);
       parser.setOnePassScan(onePassScan_);
       try {
-        for (const std::string& fileName : fileNames) parser.parse(fileName);
+        parseInOrder(parser, first, more);
         last.end = true;
       } catch (const DiagnosticError&) {
         last.failure = std::current_exception();

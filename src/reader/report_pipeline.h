@@ -4,11 +4,13 @@
 // input, the same diagnostic: the first failure in command-line order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/coverage_builder.h"
 #include "model/record_stream.h"
+#include "reader/input_file.h"
 #include "reader/kov_parser.h"
 
 namespace kov {
@@ -36,6 +38,8 @@ class ReportPipeline {
   /// Reads the reports in order; with `secondThread` the reading runs on a
   /// thread of its own, ahead of the merge by a bounded number of records.
   void readAll(const std::vector<std::string>& fileNames, bool secondThread);
+  /// The same where the first report is opened already.
+  void readAll(InputFile first, const std::vector<std::string>& more, bool secondThread);
   /// Reads one report on this thread.
   void parse(const std::string& fileName);
   /// Whether readAll measures its times (it costs a few clock reads a batch).
@@ -59,8 +63,12 @@ class ReportPipeline {
     CoverageBuilder& builder_;
   };
 
-  void readOnThisThread(const std::vector<std::string>& fileNames);
-  void readOnSecondThread(const std::vector<std::string>& fileNames);
+  // The reports in order: `first` (where there is one), then `more`; the
+  // times measured where asked for.
+  void readTimed(std::optional<InputFile> first, const std::vector<std::string>& more,
+                 bool secondThread);
+  void readOnThisThread(std::optional<InputFile> first, const std::vector<std::string>& more);
+  void readOnSecondThread(std::optional<InputFile> first, const std::vector<std::string>& more);
 
   CoverageBuilder builder_;
   DirectReceiver direct_;

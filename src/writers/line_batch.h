@@ -4,12 +4,13 @@
 // text.
 #pragma once
 
-#include <charconv>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "base/text_sink.h"
+#include "writers/decimal.h"
 
 namespace kov {
 
@@ -27,19 +28,26 @@ class LineBatch {
   void beginLine() {
     if (size_ > sizeof block_ - kMaxLine) flush();
   }
+  /// A literal is copied with its length known at compile time (a character
+  /// array that is not a literal goes as a std::string_view).
+  template <std::size_t N>
+  void put(const char (&text)[N]) {
+    assert(std::char_traits<char>::length(text) == N - 1);
+    std::memcpy(block_ + size_, text, N - 1);
+    size_ += N - 1;
+  }
   void put(std::string_view text) {
     std::memcpy(block_ + size_, text.data(), text.size());
     size_ += text.size();
   }
   void putNumber(std::uint64_t value) {
-    size_ = static_cast<std::size_t>(
-        std::to_chars(block_ + size_, block_ + sizeof block_, value).ptr - block_);
+    size_ = static_cast<std::size_t>(writeDecimal(block_ + size_, value) - block_);
   }
   void endLine() { block_[size_++] = '\n'; }
   /// Hands everything collected to the sink.
   void flush() {
     if (size_ == 0) return;
-    out_ << std::string_view(block_, size_);
+    out_.putBlock(std::string_view(block_, size_));
     size_ = 0;
   }
 

@@ -15,13 +15,7 @@
 namespace kov {
 namespace {
 
-// The cells a line has in front of its description.
-enum class Form {
-  T,   // true count (width 10), line cell 19
-  TF,  // true count (10), false count (11), line cell 8
-  F,   // false count (21), line cell 8
-  N,   // line cell 29
-};
+using Cells = ListingLine::Cells;
 
 // The line number stands right-aligned in the last kNumberColumns characters
 // of the line cell; the character in front of them marks a probe that is not
@@ -52,37 +46,23 @@ void putLineCell(TextSink& out, std::uint32_t line, std::size_t width, bool cove
   }
 }
 
-// The counters a line shows, read before anything is written so that a
-// missing one leaves no half line behind.
-struct Counts {
-  std::uint32_t trueCount = 0;
-  std::uint32_t falseCount = 0;
-};
-
-Counts countsFor(const CoverageProbe& probe, Form form) {
-  Counts counts;
-  if (form == Form::T || form == Form::TF) counts.trueCount = probe.counters.at(0);
-  if (form == Form::F || form == Form::TF) counts.falseCount = probe.counters.at(1);
-  return counts;
-}
-
-void putCells(TextSink& out, Form form, Counts counts, std::uint32_t line, bool covered) {
-  switch (form) {
-    case Form::T:
-      out.putUnsigned(counts.trueCount, 10);
-      putLineCell(out, line, 19, covered);
+void putCells(TextSink& out, const ListingLine& line) {
+  switch (line.cells) {
+    case Cells::True:
+      out.putUnsigned(line.trueCount, 10);
+      putLineCell(out, line.line, 19, line.covered);
       break;
-    case Form::TF:
-      out.putUnsigned(counts.trueCount, 10);
-      out.putUnsigned(counts.falseCount, 11);
-      putLineCell(out, line, 8, covered);
+    case Cells::TrueFalse:
+      out.putUnsigned(line.trueCount, 10);
+      out.putUnsigned(line.falseCount, 11);
+      putLineCell(out, line.line, 8, line.covered);
       break;
-    case Form::F:
-      out.putUnsigned(counts.falseCount, 21);
-      putLineCell(out, line, 8, covered);
+    case Cells::False:
+      out.putUnsigned(line.falseCount, 21);
+      putLineCell(out, line.line, 8, line.covered);
       break;
-    case Form::N:
-      putLineCell(out, line, 29, covered);
+    case Cells::None:
+      putLineCell(out, line.line, 29, line.covered);
       break;
   }
   out << ' ';
@@ -93,10 +73,6 @@ std::uint64_t indentationOf(const CoverageProbe& probe) {
   return std::uint64_t{probe.nesting} + (isConditionPart(probe.kind) ? 1 : 0);
 }
 
-void putIndentation(TextSink& out, const CoverageProbe& probe) {
-  putBlanks(out, 2 * indentationOf(probe));
-}
-
 bool isFullyCovered(const CoverageProbe& probe, bool mcdcView) {
   // Under the MC/DC view the evaluations count through the mcdc rows instead.
   bool evaluation = probe.kind == ProbeKind::MultiCondT || probe.kind == ProbeKind::MultiCondF;
@@ -104,39 +80,54 @@ bool isFullyCovered(const CoverageProbe& probe, bool mcdcView) {
   return probe.all == 0 || probe.hits >= probe.all;
 }
 
-// One line of the probe with its own description; `withMarker` appends the
-// reachability marker of the statement analysis right behind it.
-void putProbeLine(TextSink& out, const CoverageProbe& probe, Form form, bool mcdcView,
-                  bool withMarker) {
-  Counts counts = countsFor(probe, form);
-  putCells(out, form, counts, probe.shownLine, isFullyCovered(probe, mcdcView));
-  putIndentation(out, probe);
-  out << probe.description;
-  if (withMarker && probe.marker != '\0') out << probe.marker;
-  out.endLine();
+// A line that belongs to `probe`, at its indentation.
+ListingLine lineOf(const CoverageProbe& probe, ListingLine::Kind kind, Cells cells) {
+  ListingLine line;
+  line.kind = kind;
+  line.cells = cells;
+  line.probe = &probe;
+  line.indentation = indentationOf(probe);
+  return line;
 }
 
-void putMcdcRows(TextSink& out, const CoverageProbe& probe) {
+// One line of the probe with its own description; `withMarker` appends the
+// reachability marker of the statement analysis right behind it. The
+// counters are read before the line is handed on, so that a missing one
+// leaves no half line behind.
+void putProbeLine(ListingLineSink& out, const CoverageProbe& probe, Cells cells, bool mcdcView,
+                  bool withMarker) {
+  ListingLine line = lineOf(probe, ListingLine::Kind::Probe, cells);
+  if (cells == Cells::True || cells == Cells::TrueFalse) line.trueCount = probe.counters.at(0);
+  if (cells == Cells::False || cells == Cells::TrueFalse) line.falseCount = probe.counters.at(1);
+  line.line = probe.shownLine;
+  line.covered = isFullyCovered(probe, mcdcView);
+  line.text = probe.description;
+  if (withMarker) line.marker = probe.marker;
+  out.line(line);
+}
+
+void putMcdcRows(ListingLineSink& out, const CoverageProbe& probe) {
   const McdcRows* rows = probe.mcdcRows();
   if (rows == nullptr) return;
-  for (const std::string& row : rows->rows) {
-    bool covered = row.find('+') != std::string::npos;
-    putCells(out, Form::N, Counts{}, probe.shownLine, covered);
-    putIndentation(out, probe);
-    out << row;
-    out.endLine();
+  for (std::size_t i = 0; i < rows->rows.size(); ++i) {
+    ListingLine line = lineOf(probe, ListingLine::Kind::McdcRow, Cells::None);
+    line.line = probe.shownLine;
+    line.covered = rows->rows[i].find('+') != std::string::npos;
+    line.text = rows->rows[i];
+    line.row = i;
+    out.line(line);
   }
 }
 
 // "#line" lines never carry the "-" mark.
-void putDirectiveLine(TextSink& out, const CoverageProbe& probe, std::uint32_t cellLine,
-                      std::uint32_t directiveLine, std::string_view fileName) {
-  putCells(out, Form::N, Counts{}, cellLine, true);
-  putIndentation(out, probe);
-  out << "#line ";
-  out.putUnsigned(directiveLine);
-  out << " \"" << fileName << '"';
-  out.endLine();
+void putDirectiveLine(ListingLineSink& out, const CoverageProbe& probe, std::uint32_t cellLine,
+                      std::uint32_t directiveLine, const CoverageFile& file) {
+  ListingLine line = lineOf(probe, ListingLine::Kind::Directive, Cells::None);
+  line.line = cellLine;
+  line.directiveLine = directiveLine;
+  line.directiveFile = &file;
+  line.text = file.displayName;
+  out.line(line);
 }
 
 bool isExpanding(const ListingContext& context, const CoverageFunction* function) {
@@ -161,10 +152,10 @@ using OpenStretches = std::vector<OpenStretch>;
 // once for the run; the file stays pending until a directive or the next
 // function leads back.
 void followDirectiveInto(const CoverageProbe& probe, CoverageFile& target, ListingContext& context,
-                         TextSink& out, OpenStretches& open) {
+                         ListingLineSink& out, OpenStretches& open) {
   CoverageFunction* stretch = target.firstFunction();
   if (stretch != nullptr && !stretch->listed && !isExpanding(context, stretch)) {
-    putDirectiveLine(out, probe, probe.shownLine, probe.lowestHeaderLine, target.displayName);
+    putDirectiveLine(out, probe, probe.shownLine, probe.lowestHeaderLine, target);
     context.expanding.push_back(stretch);
     open.push_back(OpenStretch{stretch, &target});
     return;  // the file becomes pending when its stretch is written
@@ -174,19 +165,19 @@ void followDirectiveInto(const CoverageProbe& probe, CoverageFile& target, Listi
 
 // A directive back to the file being written. Without a pending part there is
 // nothing to lead back from, so nothing is written.
-void followDirectiveBack(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
+void followDirectiveBack(const CoverageProbe& probe, ListingContext& context, ListingLineSink& out) {
   CoverageFile& file = *context.file;
   if (file.pendingPart != nullptr) {
     CoverageFunction* stretch = file.pendingPart->firstFunction();
     if (stretch != nullptr && !stretch->listed) {
-      putDirectiveLine(out, probe, probe.shownLine, probe.lowestHeaderLine, file.displayName);
+      putDirectiveLine(out, probe, probe.shownLine, probe.lowestHeaderLine, file);
       stretch->listed = true;
     }
   }
   file.pendingPart = nullptr;
 }
 
-void putDirectiveLines(const CoverageProbe& probe, ListingContext& context, TextSink& out,
+void putDirectiveLines(const CoverageProbe& probe, ListingContext& context, ListingLineSink& out,
                        OpenStretches& open) {
   CoverageFile* target = probe.headerFile;
   if (target != nullptr && target->fileType == kLineDirectiveFile) {
@@ -198,21 +189,21 @@ void putDirectiveLines(const CoverageProbe& probe, ListingContext& context, Text
 
 // A function that begins while a line-directive file is still pending first
 // leads back to the file being written.
-void putReturnDirective(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
+void putReturnDirective(const CoverageProbe& probe, ListingContext& context, ListingLineSink& out) {
   CoverageFile& file = *context.file;
   if (file.pendingPart == nullptr) return;
   putDirectiveLine(out, probe, context.function->shownLine, context.function->lowestHeaderLine,
-                   file.displayName);
+                   file);
   file.pendingPart = nullptr;
 }
 
-void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out,
-              OpenStretches& open) {
+void putLinesOf(const CoverageProbe& probe, ListingContext& context, ListingLineSink& out,
+                OpenStretches& open) {
   const bool view = context.mcdcView;
   switch (probe.kind) {
     case ProbeKind::Function:
       putReturnDirective(probe, context, out);
-      putProbeLine(out, probe, Form::T, view, false);
+      putProbeLine(out, probe, Cells::True, view, false);
       break;
     case ProbeKind::Return:
     case ProbeKind::Break:
@@ -233,7 +224,7 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
     case ProbeKind::SehFinally:
     case ProbeKind::SehExcept:
     case ProbeKind::MultiCondT:
-      putProbeLine(out, probe, Form::T, view, false);
+      putProbeLine(out, probe, Cells::True, view, false);
       break;
     case ProbeKind::If:
     case ProbeKind::ElseIf:
@@ -243,16 +234,16 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
     case ProbeKind::DoWhile:
     case ProbeKind::SubCond:
     case ProbeKind::ExprAndor:
-      putProbeLine(out, probe, Form::TF, view, false);
+      putProbeLine(out, probe, Cells::TrueFalse, view, false);
       break;
     case ProbeKind::MultiCondF:
-      putProbeLine(out, probe, Form::F, view, false);
+      putProbeLine(out, probe, Cells::False, view, false);
       break;
     case ProbeKind::Case:
     case ProbeKind::Default:
     case ProbeKind::LambdaEnd:
     case ProbeKind::FunctionEnd:
-      putProbeLine(out, probe, Form::T, view, true);
+      putProbeLine(out, probe, Cells::True, view, true);
       break;
     case ProbeKind::Else:
     case ProbeKind::Switch:
@@ -262,10 +253,10 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
     case ProbeKind::FunctionTryBlock:
     case ProbeKind::Label:
     case ProbeKind::UserAnnotation:
-      putProbeLine(out, probe, Form::N, view, true);
+      putProbeLine(out, probe, Cells::None, view, true);
       break;
     case ProbeKind::FunctionEndNr:
-      if (!context.file->functionCoverageOnly) putProbeLine(out, probe, Form::N, view, true);
+      if (!context.file->functionCoverageOnly) putProbeLine(out, probe, Cells::None, view, true);
       break;
     case ProbeKind::ConstIf:
     case ProbeKind::ConstElseIf:
@@ -274,8 +265,8 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
     case ProbeKind::ConstDoWhile:
     case ProbeKind::ConstTernary: {
       // The merged layout says which outcome was counted.
-      Form form = probe.counterLayout == CounterLayout::ConstFalse ? Form::F : Form::T;
-      putProbeLine(out, probe, form, view, false);
+      Cells cells = probe.counterLayout == CounterLayout::ConstFalse ? Cells::False : Cells::True;
+      putProbeLine(out, probe, cells, view, false);
       break;
     }
     case ProbeKind::Mcdc:
@@ -289,9 +280,31 @@ void putLines(const CoverageProbe& probe, ListingContext& context, TextSink& out
   }
 }
 
+// Stamps every line with the file its line numbers count in: the file being
+// written, or the line-directive file of the stretch being written in place.
+class InFile : public ListingLineSink {
+ public:
+  InFile(ListingLineSink& out, const CoverageFile* file) : out_(out), file_(file) {}
+  void line(const ListingLine& line) override {
+    ListingLine stamped = line;
+    stamped.lineFile = file_;
+    out_.line(stamped);
+  }
+
+ private:
+  ListingLineSink& out_;
+  const CoverageFile* file_;
+};
+
+void putLines(const CoverageProbe& probe, const CoverageFile* lineFile, ListingContext& context,
+              ListingLineSink& out, OpenStretches& open) {
+  InFile stamped(out, lineFile);
+  putLinesOf(probe, context, stamped, open);
+}
+
 // Writes the stretches that directives opened, innermost first, until none
 // is left open.
-void writeOpenStretches(ListingContext& context, TextSink& out, OpenStretches& open) {
+void writeOpenStretches(ListingContext& context, ListingLineSink& out, OpenStretches& open) {
   while (!open.empty()) {
     OpenStretch& innermost = open.back();
     const auto& probes = innermost.function->probes();
@@ -303,7 +316,7 @@ void writeOpenStretches(ListingContext& context, TextSink& out, OpenStretches& o
     }
     CoverageFunction* stretch = innermost.function;  // `open` may grow below
     const CoverageProbe& part = *probes[innermost.next++];
-    putLines(part, context, out, open);
+    putLines(part, innermost.file, context, out, open);
     if (part.kind == ProbeKind::FunctionEnd || part.kind == ProbeKind::FunctionEndNr) {
       stretch->listed = true;
     }
@@ -312,14 +325,43 @@ void writeOpenStretches(ListingContext& context, TextSink& out, OpenStretches& o
 
 }  // namespace
 
-void writeProbeLine(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
+void walkProbeLines(const CoverageProbe& probe, ListingContext& context, ListingLineSink& out) {
   try {
     OpenStretches open;
-    putLines(probe, context, out, open);
+    putLines(probe, context.file, context, out, open);
     writeOpenStretches(context, out, open);
   } catch (const std::out_of_range& error) {
     raise(diag::kRangeProbeListing, error.what());
   }
+}
+
+void writeListingLine(const ListingLine& line, TextSink& out) {
+  putCells(out, line);
+  putBlanks(out, 2 * line.indentation);
+  switch (line.kind) {
+    case ListingLine::Kind::Probe:
+      out << line.text;
+      if (line.marker != '\0') out << line.marker;
+      break;
+    case ListingLine::Kind::McdcRow:
+      out << line.text;
+      break;
+    case ListingLine::Kind::Directive:
+      out << "#line ";
+      out.putUnsigned(line.directiveLine);
+      out << " \"" << line.text << '"';
+      break;
+  }
+  out.endLine();
+}
+
+void writeProbeLine(const CoverageProbe& probe, ListingContext& context, TextSink& out) {
+  struct TextLines : ListingLineSink {
+    explicit TextLines(TextSink& sink) : sink(sink) {}
+    void line(const ListingLine& line) override { writeListingLine(line, sink); }
+    TextSink& sink;
+  } lines(out);
+  walkProbeLines(probe, context, lines);
 }
 
 }  // namespace kov

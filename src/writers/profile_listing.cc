@@ -6,8 +6,7 @@
 
 #include "base/text_sink.h"
 #include "model/coverage.h"
-#include "model/coverage_view.h"
-#include "writers/probe_line.h"
+#include "writers/listing_walk.h"
 
 namespace kov {
 namespace {
@@ -86,51 +85,59 @@ void writeRunHeader(const Coverage& coverage, TextSink& out) {
   putEmptyLines(out, 3);
 }
 
-void writeFunctionListing(CoverageFunction& function, ListingContext& context, TextSink& out) {
-  context.function = &function;
-  for (const auto& probe : function.probes()) writeProbeLine(*probe, context, out);
-  if (!context.file->functionCoverageOnly) {
-    out.endLine();
-    out << "***TER " << function.terText << " of FUNCTION " << function.name << "()";
-    out.endLine();
-    out << "       " << function.statementTerText;
-    out.endLine();
-    putRule(out, '-');
-    out.endLine();
-  }
-  function.listed = true;
-  context.function = nullptr;
-}
+// The file sections: each line as the listing writes it, with the heads
+// and TER lines of files and functions around them.
+class TextListing : public ListingVisitor {
+ public:
+  explicit TextListing(TextSink& out) : out_(out) {}
 
-void writeFileListing(CoverageFile& file, ListingContext& context, TextSink& out) {
-  context.file = &file;
-  // A pending part left behind by the statement analysis is no directive of
-  // the listing: every file section starts with none.
-  file.pendingPart = nullptr;
-  out << (file.fileType == kHeaderFile ? "MONITORED HEADER FILE : " : "MONITORED SOURCE FILE : ")
-      << file.displayName;
-  out.endLine();
-  out << "INSTRUMENTATION MODE  : " << file.instrumentationMode;
-  out.endLine();
-  out.endLine();
-  putLine(out, " HITS/TRUE      FALSE    LINE DESCRIPTION");
-  putRule(out, '=');
-  out.endLine();
-  for (const std::string& header : file.extractedHeaderNames) {
-    out << "#include \"" << header << '"';
-    out.endLine();
+  void beginFile(const CoverageFile& file) override {
+    file_ = &file;
+    out_ << (file.fileType == kHeaderFile ? "MONITORED HEADER FILE : "
+                                          : "MONITORED SOURCE FILE : ")
+         << file.displayName;
+    out_.endLine();
+    out_ << "INSTRUMENTATION MODE  : " << file.instrumentationMode;
+    out_.endLine();
+    out_.endLine();
+    putLine(out_, " HITS/TRUE      FALSE    LINE DESCRIPTION");
+    putRule(out_, '=');
+    out_.endLine();
+    for (const std::string& header : file.extractedHeaderNames) {
+      out_ << "#include \"" << header << '"';
+      out_.endLine();
+    }
+    for (const std::string& include : file.includeLines) putLine(out_, include);
   }
-  for (const std::string& include : file.includeLines) putLine(out, include);
-  for (const auto& function : file.functions()) writeFunctionListing(*function, context, out);
-  out.endLine();
-  out << "***TER " << file.terText << " of FILE " << file.displayName;
-  out.endLine();
-  out << "       " << file.statementTerText;
-  out.endLine();
-  putRule(out, '-');
-  putEmptyLines(out, 3);
-  context.file = nullptr;
-}
+
+  void line(const ListingLine& line) override { writeListingLine(line, out_); }
+
+  void endFunction(const CoverageFunction& function) override {
+    if (file_->functionCoverageOnly) return;
+    out_.endLine();
+    out_ << "***TER " << function.terText << " of FUNCTION " << function.name << "()";
+    out_.endLine();
+    out_ << "       " << function.statementTerText;
+    out_.endLine();
+    putRule(out_, '-');
+    out_.endLine();
+  }
+
+  void endFile(const CoverageFile& file) override {
+    out_.endLine();
+    out_ << "***TER " << file.terText << " of FILE " << file.displayName;
+    out_.endLine();
+    out_ << "       " << file.statementTerText;
+    out_.endLine();
+    putRule(out_, '-');
+    putEmptyLines(out_, 3);
+    file_ = nullptr;
+  }
+
+ private:
+  TextSink& out_;
+  const CoverageFile* file_ = nullptr;
+};
 
 void writeSummary(const Coverage& coverage, TextSink& out) {
   putLine(out, "SUMMARY");
@@ -167,20 +174,13 @@ void writeSummary(const Coverage& coverage, TextSink& out) {
   out.endLine();
 }
 
-bool isListedFile(const CoverageFile& file) {
-  return file.chosen && (file.fileType == kSourceFile || file.fileType == kHeaderFile);
-}
-
 }  // namespace
 
 void writeProfileListing(Coverage& coverage, TextSink& out) {
   writeBanner(coverage, out);
   writeRunHeader(coverage, out);
-  ListingContext context;
-  context.mcdcView = coverage.requestedCoverageView == kViewMcdc;
-  for (const auto& [key, file] : coverage.files()) {
-    if (isListedFile(*file)) writeFileListing(*file, context, out);
-  }
+  TextListing sections(out);
+  walkListing(coverage, sections);
   writeSummary(coverage, out);
 }
 

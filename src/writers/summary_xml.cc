@@ -8,6 +8,7 @@
 
 #include "base/text_sink.h"
 #include "model/coverage.h"
+#include "writers/report_entry.h"
 
 namespace kov {
 namespace {
@@ -64,21 +65,11 @@ std::string firstScaling(const std::vector<std::uint32_t>& scalings) {
   return scalings.empty() ? std::string{} : std::to_string(scalings.front());
 }
 
-// An input report list entry is "path (stamp)". The split searches from the
-// end so that a path holding parentheses keeps them in the name.
 void writeXmlFile(TextSink& out, std::string_view entry) {
-  std::string_view name = entry;
-  std::string_view generated;
-  std::size_t open = entry.rfind('(');
-  if (open != std::string_view::npos) {
-    name = entry.substr(0, open == 0 ? 0 : open - 1);  // less the blank before "("
-    generated = entry.substr(open + 1);
-    std::size_t close = generated.rfind(')');
-    if (close != std::string_view::npos) generated = generated.substr(0, close);
-  }
+  const ReportEntry report = splitReportEntry(entry);
   line(out, 3, "<xmlfile>");
-  textElement(out, 4, "name", name, kEscaped);
-  textElement(out, 4, "generated", generated, kAsStored);
+  textElement(out, 4, "name", report.name, kEscaped);
+  textElement(out, 4, "generated", report.generated, kAsStored);
   line(out, 3, "</xmlfile>");
 }
 

@@ -1,6 +1,7 @@
 #include "writers/xml_escape.h"
 
 #include "base/text_sink.h"
+#include "writers/latin1_utf8.h"
 
 namespace kov {
 namespace {
@@ -57,6 +58,22 @@ void putXmlText(TextSink& out, std::string_view text, bool escape) {
       out << (isForbiddenInXml(c) ? '?' : c);
     }
   }
+}
+
+void putXmlTextAsUtf8(TextSink& out, std::string_view text) {
+  std::string converted;
+  converted.reserve(text.size());
+  for (char c : text) {
+    std::string_view entity = entityOf(c);
+    if (!entity.empty()) {
+      converted.append(entity);
+    } else if (isForbiddenInXml(c)) {
+      converted.push_back('?');
+    } else {
+      appendLatin1AsUtf8(converted, c);
+    }
+  }
+  out << converted;
 }
 
 }  // namespace kov

@@ -28,6 +28,16 @@ TEST(DiagnosticTest, ComposesALineWithTwoArgumentsWithoutThrowing) {
   EXPECT_EQ(raised(diag::kNoInput), "*** kovxmlmerge error 10 (1/359): No input XML file.");
 }
 
+TEST(DiagnosticTest, StatementGateLine) {
+  EXPECT_EQ(composeLine(diag::kStatementTerBelowMinimum, "94", "95"),
+            "*** kovxmlmerge error 45 (1/454): Overall statement TER 94 is below the minimum 95.");
+}
+
+TEST(DiagnosticTest, CodesThisProgramDoesNotRaiseHaveNoText) {
+  for (std::uint32_t code : {0u, 1000u}) EXPECT_EQ(Diagnostic::messageText(code), "") << code;
+  EXPECT_EQ(Diagnostic::messageText(40), "Option -json requires argument.");
+}
+
 TEST(DiagnosticTest, ArgumentsDoNotCarryIntoTheNextDiagnostic) {
   raised(diag::kUnknownOption, "-q");
   EXPECT_EQ(raised(diag::kOutputMissing), "*** kovxmlmerge error 21 (1/365): Output option missing.");

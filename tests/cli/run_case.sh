@@ -24,8 +24,19 @@
 # is validated against formats/coverage-04.dtd; every lcov tracefile (*.info)
 # must pass `lcov --summary` without a warning and render with
 # `genhtml --no-source`; and where a case writes one of each, their line,
-# function and branch totals must agree. KOV_REQUIRE_XMLLINT=1 and
-# KOV_REQUIRE_LCOV=1 (set in CI) turn a missing program into a failure.
+# function and branch totals must agree. A SonarQube document (an XML file
+# whose root is <coverage version="1">) is validated against
+# formats/sonar-generic-coverage.xsd, and its line and branch totals must be
+# the Cobertura document's of the same run. Every JSON document (*.json) is
+# validated against schema/kovxmlmerge-coverage.schema.json with ajv
+# (check_json.js), its figures compared with the summary XML of the same run;
+# every Markdown summary (*.md) is rendered with markdown-it and its table
+# checked (check_markdown.js), against the JSON document of the same run.
+# KOV_REQUIRE_XMLLINT=1, KOV_REQUIRE_LCOV=1 and KOV_REQUIRE_NODE=1 (set in
+# CI) turn a missing program into a failure.
+# KOV_SKIP_CONSUMERS=1 leaves these checks out: the byte comparison already
+# ties the outputs to expectations that the consumers accepted in another
+# run (the one-thread and sanitizer runs of the same cases use it).
 set -u
 binary=$(realpath "$1")
 case_dir=$(realpath "$2")
@@ -45,7 +56,8 @@ before=$(find . -mindepth 1 | sort)
 mask() {
   sed -E -e 's/^(Listing produced at   : ).{24}$/\1<run time stamp>/' \
          -e 's#^(\t\t<report_generated>).{24}(</report_generated>)$#\1<run time stamp>\2#' \
-         -e 's/^(<coverage .* timestamp=")[0-9]+(">)$/\1<run time stamp>\2/' "$1"
+         -e 's/^(<coverage .* timestamp=")[0-9]+(">)$/\1<run time stamp>\2/' \
+         -e 's/^(  "run_time_stamp": ").{24}(",)$/\1<run time stamp>\2/' "$1"
 }
 
 args=$(cat "$case_dir/cmd")
@@ -102,6 +114,11 @@ while IFS= read -r f; do
   [ -n "$f" ] || continue
   if [ ! -e "$f" ]; then fail "output $f missing"; continue; fi
   compare "$f" "$case_dir/expected/files/$f" "output $f"
+done <<<"$wanted_files"
+
+check_consumers() {
+while IFS= read -r f; do
+  [ -n "$f" ] && [ -f "$f" ] || continue
   case "$f" in
     *.xml)
       if command -v xmllint >/dev/null 2>&1; then
@@ -124,11 +141,23 @@ xmllint_cobertura() {  # xmllint ARGS... with the DTD's URL resolved to the loca
 }
 cobertura_files=()
 tracefiles=()
+sonar_files=()
+summary_files=()
+json_files=()
+markdown_files=()
 while IFS= read -r f; do
   [ -n "$f" ] && [ -f "$f" ] || continue
   case "$f" in
     *.info) tracefiles+=("$f") ;;
-    *.xml) sed -n 2p "$f" | grep -q '^<!DOCTYPE coverage ' && cobertura_files+=("$f") ;;
+    *.json) json_files+=("$f") ;;
+    *.md) markdown_files+=("$f") ;;
+    *.xml)
+      second=$(sed -n 2p "$f")
+      case "$second" in
+        '<!DOCTYPE coverage '*) cobertura_files+=("$f") ;;
+        '<coverage version="1">') sonar_files+=("$f") ;;
+      esac
+      [ "$(sed -n 3p "$f")" = '<kov_xmlmerge_report>' ] && summary_files+=("$f") ;;
   esac
 done <<<"$wanted_files"
 
@@ -170,6 +199,59 @@ for f in "${tracefiles[@]}"; do
   rm -rf "$html"
 done
 
+# The SonarQube document against its schema, and its totals against the
+# Cobertura document of the same run (lines numbered 0, which SonarQube
+# refuses, are the only ones it leaves out).
+for f in "${sonar_files[@]}"; do
+  have xmllint "${KOV_REQUIRE_XMLLINT:-}" || break
+  if ! out=$(xmllint --nonet --noout --schema "$formats/sonar-generic-coverage.xsd" "$f" 2>&1) ||
+     [ "$out" != "$f validates" ]; then
+    fail "output $f is not a valid SonarQube generic coverage document"
+    echo "$out" | head -n 20
+  fi
+done
+if [ ${#cobertura_files[@]} = 1 ] && [ ${#sonar_files[@]} = 1 ] && have xmllint "${KOV_REQUIRE_XMLLINT:-}"; then
+  cob=${cobertura_files[0]}
+  sonar=${sonar_files[0]}
+  cob_xpath() { xmllint_cobertura --xpath "$1" "$cob" 2>/dev/null; }
+  sonar_xpath() { xmllint --xpath "$1" "$sonar" 2>/dev/null; }
+  # Branches of the Cobertura lines numbered 0: "50% (1/2)" -> covered valid.
+  zero_branches=$(cob_xpath '//class/lines/line[@number="0"]/@condition-coverage' |
+    sed -nE 's/.*\(([0-9]+)\/([0-9]+)\).*/\1 \2/p' | awk '{c+=$1; v+=$2} END {print c+0, v+0}')
+  read -r zero_bc zero_bv <<<"$zero_branches"
+  cob_totals="$(( $(cob_xpath 'string(/coverage/@lines-covered)') - $(cob_xpath 'count(//class/lines/line[@number="0" and @hits!="0"])') ))"
+  cob_totals+=" $(( $(cob_xpath 'string(/coverage/@lines-valid)') - $(cob_xpath 'count(//class/lines/line[@number="0"])') ))"
+  cob_totals+=" $(( $(cob_xpath 'string(/coverage/@branches-covered)') - zero_bc ))"
+  cob_totals+=" $(( $(cob_xpath 'string(/coverage/@branches-valid)') - zero_bv ))"
+  sonar_totals="$(sonar_xpath 'count(//lineToCover[@covered="true"])') $(sonar_xpath 'count(//lineToCover)')"
+  sonar_totals+=" $(sonar_xpath 'sum(//lineToCover/@coveredBranches)') $(sonar_xpath 'sum(//lineToCover/@branchesToCover)')"
+  [ "$sonar_totals" = "$cob_totals" ] ||
+    fail "SonarQube counts $sonar_totals (lines covered, valid; branches covered, valid), Cobertura $cob_totals"
+fi
+
+# The JSON documents against their schema (and the summary XML of the run),
+# the Markdown summaries as markdown-it renders them (and against the JSON).
+if [ ${#json_files[@]} -gt 0 ] || [ ${#markdown_files[@]} -gt 0 ]; then
+  if have node "${KOV_REQUIRE_NODE:-}"; then
+    if ! (cd "$here" && node -e "require.resolve('ajv/dist/2020'); require.resolve('markdown-it')") 2>/dev/null; then
+      [ -n "${KOV_REQUIRE_NODE:-}" ] && fail "ajv or markdown-it is missing (npm ci)"
+    else
+      summary_arg=()
+      [ ${#summary_files[@]} = 1 ] && summary_arg=(--summary "${summary_files[0]}")
+      for f in "${json_files[@]}"; do
+        out=$(node "$here/check_json.js" "$here/../../schema/kovxmlmerge-coverage.schema.json" "$f" \
+              "${summary_arg[@]}" 2>&1) || { fail "output $f: the JSON check fails"; echo "$out" | head -n 20; }
+      done
+      json_arg=()
+      [ ${#json_files[@]} = 1 ] && json_arg=(--json "${json_files[0]}")
+      for f in "${markdown_files[@]}"; do
+        out=$(node "$here/check_markdown.js" "$f" "${json_arg[@]}" 2>&1) ||
+          { fail "output $f: the Markdown check fails"; echo "$out" | head -n 20; }
+      done
+    fi
+  fi
+fi
+
 # The same numbers in both exports of one run.
 if [ ${#cobertura_files[@]} = 1 ] && [ ${#tracefiles[@]} = 1 ] && [ -n "$lcov_summary" ]; then
   cob=${cobertura_files[0]}
@@ -184,6 +266,9 @@ if [ ${#cobertura_files[@]} = 1 ] && [ ${#tracefiles[@]} = 1 ] && [ -n "$lcov_su
     [ "$got" = "${!var}" ] || fail "$kind: lcov counts $got (hit, found), Cobertura ${!var}"
   done
 fi
+
+}
+[ -n "${KOV_SKIP_CONSUMERS:-}" ] || check_consumers
 
 # Nothing else may have appeared: no unexpected output, no temporary file.
 expected_after=$(printf '%s\n%s\n' "$before" "$(while IFS= read -r f; do

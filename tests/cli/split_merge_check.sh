@@ -78,13 +78,14 @@ checks=0
 failures=0
 skipped=()
 
-# The masks of run_case.sh (the run time stamp of the listing, the summary XML
-# and the Cobertura document), keep them in step with it; and the summary
-# XML's line of the run's own arguments.
+# The masks of run_case.sh (the run time stamp of the listing, the summary XML,
+# the Cobertura document and the JSON document), keep them in step with it;
+# and the summary XML's line of the run's own arguments.
 mask() {
   sed -E -e 's/^(Listing produced at   : ).{24}$/\1<run time stamp>/' \
          -e 's#^(\t\t<report_generated>).{24}(</report_generated>)$#\1<run time stamp>\2#' \
          -e 's/^(<coverage .* timestamp=")[0-9]+(">)$/\1<run time stamp>\2/' \
+         -e 's/^(  "run_time_stamp": ").{24}(",)$/\1<run time stamp>\2/' \
          -e 's#^(\t\t<kovxmlmerge_options>).*(</kovxmlmerge_options>)$#\1<arguments of the run>\2#' "$1"
 }
 
@@ -243,7 +244,7 @@ parse_words() {
   while [ $i -lt ${#words[@]} ]; do
     w=${words[$i]}
     case "$w" in
-      -p | -x | -cobertura | -lcov | -root | -min-ter | -f | -nf)
+      -p | -x | -cobertura | -lcov | -root | -min-ter | -f | -nf | -json | -sonar | -md | -min-statement)
         if [ $((i + 1)) -ge ${#words[@]} ]; then
           skip_reason="$w without its argument"
           return 1

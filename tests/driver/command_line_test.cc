@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -105,6 +109,78 @@ TEST_F(CommandLineTest, ExportOptionErrors) {
       // raised where it stands: before a later unknown option
       {{"-min-ter", "", "-q"},
        "*** kovxmlmerge error 29 (1/273): Option -min-ter requires a decimal number from 0 to 100: "},
+  };
+  for (const Case& c : cases) EXPECT_EQ(errorOf(c.args), c.error) << c.args.back();
+}
+
+// Opening a FIFO waits for a writer, and closing it unread can cost that
+// writer its data or its life: the check only asks whether it may be read.
+// (In a child with an alarm, so that a check that opens it fails the test
+// instead of hanging it.)
+TEST_F(CommandLineTest, AFifoInputIsCheckedWithoutOpeningIt) {
+  ASSERT_EQ(::mkfifo("pipe.xml", 0644), 0);
+  ASSERT_EQ(::mkfifo("unreadable.xml", 0600), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(10);
+    // As a user other than the FIFOs' owner (root may read any file).
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    if (!errorOf({"pipe.xml", "-x", "s.xml"}).empty()) ::_exit(4);
+    ::_exit(errorOf({"unreadable.xml", "-x", "s.xml"}) ==
+                    "*** kovxmlmerge error 9 (1/351): Input XML file does not exist: unreadable.xml"
+                ? 0
+                : 5);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the check waited for the FIFO's writer";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(errorOf({"missing.xml", "-x", "s.xml"}),
+            "*** kovxmlmerge error 9 (1/351): Input XML file does not exist: missing.xml");
+}
+
+TEST_F(CommandLineTest, ReportOptionsTakeTheNextArgumentAndTheLastWins) {
+  std::ostringstream usage;
+  auto options = parseCommandLine({"a.xml", "-json", "one.json", "-sonar", "-md", "-md", "-",
+                                   "-min-statement", "90", "-json", "-", "-min-statement", "87.5"},
+                                  usage);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->jsonFileName, "-");
+  EXPECT_EQ(options->sonarFileName, "-md");  // whatever follows is the name
+  EXPECT_EQ(options->markdownFileName, "-");
+  ASSERT_TRUE(options->minimumStatementTer);
+  EXPECT_EQ(options->minimumStatementTer->text, "87.5");
+  EXPECT_FALSE(options->minimumTer);
+}
+
+TEST_F(CommandLineTest, EachReportOutputIsEnoughAndAnEmptyNameIsNone) {
+  const std::string missing = "*** kovxmlmerge error 21 (1/365): Output option missing.";
+  EXPECT_EQ(errorOf({"a.xml", "-json", "c.json"}), "");
+  EXPECT_EQ(errorOf({"a.xml", "-sonar", "s.xml"}), "");
+  EXPECT_EQ(errorOf({"a.xml", "-md", "s.md"}), "");
+  EXPECT_EQ(errorOf({"a.xml", "-min-statement", "10", "-min-ter", "10"}), missing);
+  EXPECT_EQ(errorOf({"a.xml", "-json", "c.json", "-json", "", "-sonar", "", "-md", ""}), missing);
+}
+
+TEST_F(CommandLineTest, ReportOptionErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"a.xml", "-json"}, "*** kovxmlmerge error 40 (1/288): Option -json requires argument."},
+      {{"a.xml", "-sonar"}, "*** kovxmlmerge error 41 (1/290): Option -sonar requires argument."},
+      {{"a.xml", "-md"}, "*** kovxmlmerge error 42 (1/292): Option -md requires argument."},
+      {{"a.xml", "-min-statement"},
+       "*** kovxmlmerge error 43 (1/294): Option -min-statement requires argument."},
+      {{"a.xml", "-min-statement", "101", "-p", "x"},
+       "*** kovxmlmerge error 44 (1/296): Option -min-statement requires a decimal number from 0 "
+       "to 100: 101"},
+      // raised where it stands: before a later error
+      {{"-min-statement", "-5", "-json"},
+       "*** kovxmlmerge error 44 (1/296): Option -min-statement requires a decimal number from 0 "
+       "to 100: -5"},
+      {{"-json", "-min-statement"}, "*** kovxmlmerge error 10 (1/359): No input XML file."},
   };
   for (const Case& c : cases) EXPECT_EQ(errorOf(c.args), c.error) << c.args.back();
 }

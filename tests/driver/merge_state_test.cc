@@ -293,12 +293,29 @@ TEST_F(MergeStateTest, StatementCountRunsMustAddUpToTheReports) {
 }
 
 TEST_F(MergeStateTest, RecognisedByItsRootElementOnly) {
+  auto recognised = [](const std::string& name) {
+    InputFile input(name);
+    return isMergeState(input);
+  };
   const std::string state = stateOf(*readReports({"cli/reports/basic1.xml"}));
-  EXPECT_TRUE(isMergeState(file(state)));
-  EXPECT_FALSE(isMergeState((kTests / "cli/reports/basic1.xml").string()));
-  EXPECT_FALSE(isMergeState(file("")));
-  EXPECT_FALSE(isMergeState(file(replacedOnce(state, "<kovxmlmerge_state ", "<kovxmlmerge_statex "))));
-  EXPECT_FALSE(isMergeState((folder_ / "missing.xml").string()));
+  EXPECT_TRUE(recognised(file(state)));
+  EXPECT_FALSE(recognised((kTests / "cli/reports/basic1.xml").string()));
+  EXPECT_FALSE(recognised(file("")));
+  EXPECT_FALSE(recognised(file(replacedOnce(state, "<kovxmlmerge_state ", "<kovxmlmerge_statex "))));
+  EXPECT_FALSE(recognised((folder_ / "missing.xml").string()));
+}
+
+// What was read to recognise the state is not read again: the reading goes
+// on from the open file, whatever happened to the name since.
+TEST_F(MergeStateTest, ReadFromTheInputThatWasRecognised) {
+  auto reports = readReports({"cli/reports/basic1.xml", "cli/reports/basic2.xml"});
+  const std::string state = stateOf(*reports);
+  InputFile input(file(state));
+  ASSERT_TRUE(isMergeState(input));
+  fs::remove(folder_ / "state.xml");
+  auto restored = emptySet();
+  readMergeState(std::move(input), *restored, false, {}, {});
+  EXPECT_EQ(stateOf(*restored), state);
 }
 
 }  // namespace

@@ -111,6 +111,85 @@ TEST_P(McdcRowsTest, RowsOfEachDecision) {
 INSTANTIATE_TEST_SUITE_P(Cases, McdcRowsTest, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The pairs and evaluations kept beside the rows are those the rows name:
+// rendering the kept pairs gives the row text, and every number a pair
+// names is an evaluation of the decision with the vector of its probe.
+TEST_P(McdcRowsTest, KeptPairsSpellTheRows) {
+  const Case& c = GetParam();
+  auto function = makeFunction(c.probes);
+  McdcAnalysis mcdc;
+  function->processFunction(mcdc, c.mcdcView);
+  for (const auto& probe : function->probes()) {
+    const McdcRows* result = probe->mcdcRows();
+    if (result == nullptr) continue;
+    ASSERT_EQ(result->pairs.size(), result->rows.size());
+    for (std::size_t i = 0; i < result->rows.size(); ++i) {
+      std::string text = "MC/DC (cond " + std::to_string(result->conditions[i]) + "): ";
+      for (std::size_t k = 0; k < result->pairs[i].size(); ++k) {
+        const McdcPair& pair = result->pairs[i][k];
+        text += (k ? ", " : "") + std::to_string(pair.trueNumber) +
+                (pair.uncovered ? " - " : " + ") + std::to_string(pair.falseNumber);
+        const McdcEvaluation* t = result->evaluation(pair.trueNumber);
+        const McdcEvaluation* f = result->evaluation(pair.falseNumber);
+        ASSERT_TRUE(t && f);
+        EXPECT_TRUE(t->outcome);
+        EXPECT_FALSE(f->outcome);
+        EXPECT_EQ(pair.uncovered, !t->executed() || !f->executed());
+      }
+      EXPECT_EQ(text, result->rows[i]);
+    }
+  }
+}
+
+TEST(McdcAnalysisTest, EvaluationsCountsAndWhatIsMissing) {
+  // a && b && c: condition 1 has a covered pair; conditions 2 and 3 pair
+  // the executed TTT with an evaluation that never ran (TF_, TTF).
+  auto function = makeFunction({{K::MultiCondT, 5, 0, "1: TTT"},
+                                {K::MultiCondF, 0, 2, "2: F__"},
+                                {K::MultiCondF, 0, 0, "3: TF_"},
+                                {K::MultiCondF, 0, 0, "4: TTF"},
+                                {K::Mcdc, 0, 0, "a && b && c"}});
+  McdcAnalysis mcdc;
+  function->processFunction(mcdc, true);
+  const McdcRows* result = function->probes().back()->mcdcRows();
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(result->conditionCount, 3u);
+  ASSERT_EQ(result->evaluations.size(), 4u);
+  EXPECT_EQ(result->evaluations[0].vector, "TTT");
+  EXPECT_EQ(result->evaluations[0].count(), 5u);
+  EXPECT_EQ(result->evaluations[1].count(), 2u);
+  EXPECT_FALSE(result->evaluations[2].executed());
+  EXPECT_EQ(result->rows, (Rows{"MC/DC (cond 1): 1 + 2", "MC/DC (cond 2): 1 - 3",
+                               "MC/DC (cond 3): 1 - 4"}));
+  EXPECT_TRUE(result->needsOf(0).empty());
+  ASSERT_EQ(result->needsOf(1).size(), 1u);
+  EXPECT_EQ(result->needsOf(1)[0].run, 3u);
+  EXPECT_EQ(result->needsOf(1)[0].partner, 1u);
+  EXPECT_TRUE(result->needsOf(1)[0].partnerExecuted);
+  EXPECT_TRUE(result->rowCovered(0));
+  EXPECT_FALSE(result->rowCovered(2));
+}
+
+TEST(McdcAnalysisTest, PairsOfTwoEvaluationsThatNeverRanComeLast) {
+  auto function = makeFunction({{K::MultiCondT, 0, 0, "1: T"},
+                                {K::MultiCondT, 0, 0, "2: T"},
+                                {K::MultiCondF, 0, 3, "3: F"},
+                                {K::MultiCondF, 0, 0, "4: F"},
+                                {K::Mcdc, 0, 0, "a"}});
+  McdcAnalysis mcdc;
+  function->processFunction(mcdc, true);
+  const McdcRows* result = function->probes().back()->mcdcRows();
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(result->rows, (Rows{"MC/DC (cond 1): 1 - 3, 1 - 4, 2 - 3, 2 - 4"}));
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> needs;
+  for (const McdcNeed& need : result->needsOf(0)) {
+    needs.emplace_back(need.run, need.partner);
+    EXPECT_EQ(need.partnerExecuted, need.partner == 3);
+  }
+  EXPECT_EQ(needs, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                       {1, 3}, {2, 3}, {1, 4}, {2, 4}}));
+}
+
 TEST(McdcAnalysisTest, RowsCarryTheirConditionNumbers) {
   auto function = makeFunction({{K::MultiCondT, 1, 0, "1: T_"},
                                 {K::MultiCondT, 1, 0, "2: FT"},

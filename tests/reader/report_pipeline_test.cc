@@ -134,6 +134,27 @@ TEST(ReportPipeline, EveryModeBuildsTheSameMergedSet) {
   for (const Mode& mode : kModes) EXPECT_EQ(readWith(mode, files), expected) << mode.label;
 }
 
+// The first report, opened and read ahead to see whether it is a merge
+// state, is read on from there, on either thread.
+TEST(ReportPipeline, AFirstReportOpenedAlreadyIsReadOnFromWhereItWasLeft) {
+  const std::vector<std::string> files = {(cliReports() / "basic1.xml").string(),
+                                          (cliReports() / "basic2.xml").string(),
+                                          (cliReports() / "basic1.xml").string()};
+  const std::vector<std::string> more(files.begin() + 1, files.end());
+  const std::string expected = readWith(kModes[0], files);
+  for (const Mode& mode : kModes) {
+    for (std::size_t ahead : {0, 1, 256, 100000}) {
+      Coverage coverage{"3.4", {"r.xml"}, {}, {}, {}};
+      ReportPipeline reading(coverage, false, {}, {});
+      reading.setOnePassScan(mode.onePassScan);
+      InputFile first(files.front());
+      first.head(ahead);
+      reading.readAll(std::move(first), more, mode.secondThread);
+      EXPECT_EQ(describe(coverage), expected) << mode.label << ", " << ahead << " ahead";
+    }
+  }
+}
+
 TEST(ReportPipeline, TheFirstFailureInCommandLineOrderIsReported) {
   TempDir dir;
   const std::string good = (cliReports() / "mcdc1.xml").string();
