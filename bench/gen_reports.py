@@ -8,9 +8,13 @@ structurally valid for the statement analysis: it starts with a `function`
 probe, every opener is closed by a `block_end`, it ends with `function_end` or
 `function_end_nr` at a non-zero statement count, and `sc_count` never falls.
 
-The same seed and parameters always give the same bytes.
+The same seed and parameters always give the same bytes. The layout options
+(indentation, line ends, the order of the attributes) change how the lines
+are written, never what they say: every layout of a seed reads to the same
+merged coverage.
 
   gen_reports.py --out DIR [--seed N] [--runs R] [--size-mb MB | --files F] ...
+  gen_reports.py --out DIR --indent tabs --line-ends crlf --attribute-order descr-last
   gen_reports.py --out DIR --case big-function --scale 2
 
 Reports are written as DIR/run001.xml, DIR/run002.xml, ...
@@ -318,34 +322,84 @@ def estimate_size(source):
     return probes * 104 + functions * 457 + 200
 
 
-def probe_lines(out, probe, rng, hit, sc_offset=0):
+class Layout:
+    """How a report's lines are written: indentation, line ends and the order
+    of a probe's attributes. The default is the layout of the reports that
+    the reader was first written for."""
+
+    def __init__(self, args):
+        self.indent = args.indent
+        self.line_end = "\r\n" if args.line_ends == "crlf" else "\n"
+        self.order = args.attribute_order
+        self.subcond_no = args.subcond_no
+        # Its own random numbers, so that a shuffled order leaves the
+        # counters of the report as they are in every other layout.
+        self.rng = random.Random(args.seed * 7919 + 17)
+
+    def probe(self, indentation, first, second):
+        """A probe element's two lines from its attributes as (name, value)
+        pairs: `first` are type, nesting, descr and the optional eval_no and
+        subcond_no, `second` line, sc_count and the counters."""
+        if self.order == "descr-last":
+            first = first[:2] + first[3:] + first[2:3]
+        elif self.order == "shuffled":
+            first = list(first)
+            self.rng.shuffle(first)
+            second = second[:1] + self.rng.sample(second[1:], len(second) - 1)
+        attributes = " ".join('%s="%s"' % pair for pair in first)
+        values = " ".join('%s="%s"' % pair for pair in second)
+        return ["%s<probe %s" % (indentation, attributes),
+                "%s  %s />" % (indentation, values)]
+
+    def reindent(self, lines):
+        """The lines with their indentation of two blanks a level rewritten."""
+        if self.indent == "blanks":
+            return lines
+        result = []
+        for line in lines:
+            text = line.lstrip(" ")
+            level = (len(line) - len(text)) // 2
+            if self.indent == "none":
+                result.append(text)
+            elif self.indent == "mixed" and text.startswith("line="):
+                # A probe's second line: under the first, tabs then blanks.
+                result.append("\t" * (level - 1) + "      " + text)
+            else:
+                result.append("\t" * level + text)
+        return result
+
+    def write(self, stream, lines):
+        stream.write(self.line_end.join(self.reindent(lines)))
+        stream.write(self.line_end)
+
+
+def probe_lines(out, layout, probe, rng, hit, sc_offset=0, indentation="      "):
     kind = probe.kind
     descr = probe.descr
     sc = probe.sc + sc_offset
     if kind == "mcdc":
         # The marks are results of the run; they do not change the identity.
         descr = esc(" && ".join(m + rng.choice("+-") for m in probe.marks))
-    first = '      <probe type="%s" nesting="%d" descr="%s"' % (kind, probe.nesting, descr)
+    first = [("type", kind), ("nesting", probe.nesting), ("descr", descr)]
     if probe.eval_no is not None:
-        first += ' eval_no="%d"' % probe.eval_no
+        first.append(("eval_no", probe.eval_no))
+        if layout.subcond_no:
+            first.append(("subcond_no", 1))
+    second = [("line", probe.line), ("sc_count", sc)]
     counters = COUNTERS[kind]
-    if counters == 0:
-        second = '        line="%d" sc_count="%d" />' % (probe.line, sc)
-    else:
+    if counters != 0:
         c1 = rng.randrange(50) if rng.random() < hit else 0
         if counters == 1:
-            second = '        line="%d" sc_count="%d" count1="%d" />' % (probe.line, sc, c1)
+            second.append(("count1", c1))
         elif counters == 2:
-            second = '        line="%d" sc_count="%d" count2="%d" />' % (probe.line, sc, c1)
+            second.append(("count2", c1))
         else:
             c2 = rng.randrange(50) if rng.random() < hit else 0
-            second = '        line="%d" sc_count="%d" count1="%d" count2="%d" />' % (
-                probe.line, sc, c1, c2)
-    out.append(first)
-    out.append(second)
+            second += [("count1", c1), ("count2", c2)]
+    out += layout.probe(indentation, first, second)
 
 
-def write_function(out, function, rng, changed):
+def write_function(out, layout, function, rng, changed):
     calls = rng.randrange(1000)
     out.append('  <function name="%s">' % function.name)
     out.append("    <parameters>%s</parameters>" % esc(function.params))
@@ -357,16 +411,16 @@ def write_function(out, function, rng, changed):
     out.append("    <body>")
     hit = 0.8
     probes = function.probes
-    probe_lines(out, probes[0], rng, hit)
+    probe_lines(out, layout, probes[0], rng, hit)
     offset = 0
     if changed:
         # The structure changed in this run: one more statement after the
         # function probe, and every later statement count one higher.
         extra = Probe("user_counter", 1, "trace()", probes[0].line, probes[0].sc + 1)
-        probe_lines(out, extra, rng, hit)
+        probe_lines(out, layout, extra, rng, hit)
         offset = 1
     for probe in probes[1:]:
-        probe_lines(out, probe, rng, hit, offset)
+        probe_lines(out, layout, probe, rng, hit, offset)
     out.append("    </body>")
     out.append("    <function_summary>")
     out.append("      <ter>50</ter>")
@@ -377,6 +431,7 @@ def write_function(out, function, rng, changed):
 
 def write_report(path, args, files, run):
     rng = random.Random(args.seed * 100003 + run)
+    layout = Layout(args)
     view = VIEWS[args.view]
     mode = "MC/DC" if args.view == "mcdc" else "multicondition"
     out = ['<?xml version="1.0" encoding="ISO-8859-1"?>', "", "<kov_xml_report>", "",
@@ -391,7 +446,7 @@ def write_report(path, args, files, run):
            "</kovpost_notices>", ""]
     lines = 0
     points = 0
-    with open(path, "w", encoding="latin-1", newline="\n") as stream:
+    with open(path, "w", encoding="latin-1", newline="") as stream:
         for source in files:
             out.append('<file name="%s">' % source.name)
             out.append("  <file_type>source</file_type>")
@@ -400,21 +455,21 @@ def write_report(path, args, files, run):
                 out.append('  <include name="%s" />' % esc('#include "%s"' % header))
             line = 2
             for header, functions in source.includes:
-                out.append('  <probe type="linedir" nesting="0" descr="%s"' %
-                           esc('#line 1 "%s"' % header))
-                out.append('    line="%d" sc_count="0" />' % line)
+                out += layout.probe("  ", [("type", "linedir"), ("nesting", 0),
+                                           ("descr", esc('#line 1 "%s"' % header))],
+                                    [("line", line), ("sc_count", 0)])
                 for function in functions:
-                    write_function(out, function, rng, False)
+                    write_function(out, layout, function, rng, False)
                     points += len(function.probes)
                 line += 1
             if source.includes:
-                out.append('  <probe type="linedir" nesting="0" descr="%s"' %
-                           esc('#line %d "%s"' % (line + 1, source.name)))
-                out.append('    line="%d" sc_count="0" />' % line)
+                out += layout.probe("  ", [("type", "linedir"), ("nesting", 0),
+                                           ("descr", esc('#line %d "%s"' % (line + 1, source.name)))],
+                                    [("line", line), ("sc_count", 0)])
             for function in source.functions:
                 changed = (run > 1 and function.changeable and
                            rng.random() < args.changed_share)
-                write_function(out, function, rng, changed)
+                write_function(out, layout, function, rng, changed)
                 points += len(function.probes)
             out.append("  <file_summary>")
             out.append("    <lines>%d</lines>" % source.lines)
@@ -423,16 +478,14 @@ def write_report(path, args, files, run):
             out.append("")
             lines += source.lines
             if len(out) > 20000:
-                stream.write("\n".join(out))
-                stream.write("\n")
+                layout.write(stream, out)
                 out = []
         out += ["<overall_summary>",
                 "  <shown_coverage_views>decision, multicondition</shown_coverage_views>",
                 "  <lines>%d</lines>" % lines,
                 "  <measurement_points>%d</measurement_points>" % points,
                 "</overall_summary>", "</kov_xml_report>"]
-        stream.write("\n".join(out))
-        stream.write("\n")
+        layout.write(stream, out)
 
 
 def main(argv):
@@ -461,6 +514,17 @@ def main(argv):
                                            "many-labels", "wide-decision"),
                         help="a scaling case instead of a program")
     parser.add_argument("--scale", type=int, default=1, help="size multiplier of a scaling case")
+    parser.add_argument("--indent", choices=("blanks", "tabs", "mixed", "none"), default="blanks",
+                        help="indentation: two blanks a level, a tab a level, tabs with a "
+                        "probe's second line lined up by blanks, or none")
+    parser.add_argument("--line-ends", choices=("lf", "crlf"), default="lf")
+    parser.add_argument("--attribute-order", choices=("descr-first", "descr-last", "shuffled"),
+                        default="descr-first",
+                        help="descr before or after a probe's eval_no and subcond_no, or "
+                        "every probe's attributes in a random order (line first on its "
+                        "second line)")
+    parser.add_argument("--subcond-no", action="store_true",
+                        help="give every probe with an eval_no a subcond_no as well")
     args = parser.parse_args(argv)
     if args.case:
         args.view = "mcdc"

@@ -7,6 +7,15 @@ peak RSS of the process, and the ratios to `wc -l` and `xmllint --stream`.
 The runs of the three commands are interleaved, so background load hits them
 alike and the ratios stay meaningful.
 
+The layout section times 20 reports of 25 MB of one program in every layout
+the generator writes (indentation, line ends, the order of a probe's
+attributes): each layout against the fastest, and against `wc -l` and
+`xmllint --stream` on its own files.
+
+Every two-thread run reports where its time went (KOVXMLMERGE_THREAD_TIMES):
+the CPU time of the reading thread and of the merging thread while the
+reports were read, and how long each waited for the other.
+
   harness.py --bin BUILD/kovxmlmerge --work /tmp/kovbench [--repeat 3]
              [--reference OLD/kovxmlmerge] [--quick]
 
@@ -58,11 +67,17 @@ def reports(folder, count=None):
     return [os.path.join(folder, n) for n in names]
 
 
+TIMES_FILE = os.path.join(os.environ.get("TMPDIR", "/tmp"), "kovbench-times.%d" % os.getpid())
+
+
 def run_once(command, stdout=subprocess.DEVNULL):
-    """Wall seconds, peak RSS (MB) and CPU seconds of one run of the command."""
+    """Wall seconds, peak RSS (MB), CPU seconds and the thread times (a dict,
+    empty where the command wrote none) of one run of the command."""
     # GNU time reports the child's own peak: a child forked from this
     # interpreter would start its high-water mark at the interpreter's size.
     rss_file = os.path.join(os.environ.get("TMPDIR", "/tmp"), "kovbench-rss.%d" % os.getpid())
+    if os.path.exists(TIMES_FILE):
+        os.remove(TIMES_FILE)
     start = time.perf_counter()
     result = subprocess.run(["/usr/bin/time", "-f", "%M %U %S", "-o", rss_file] + command,
                             stdout=stdout, stderr=subprocess.PIPE)
@@ -73,7 +88,16 @@ def run_once(command, stdout=subprocess.DEVNULL):
     with open(rss_file) as stream:
         fields = stream.read().split()[-3:]
     os.remove(rss_file)
-    return wall, float(fields[0]) / 1024.0, float(fields[1]) + float(fields[2])
+    times = {}
+    if os.path.exists(TIMES_FILE):
+        with open(TIMES_FILE) as stream:
+            lines = stream.read().split("\n")
+        os.remove(TIMES_FILE)
+        last = [line for line in lines if line.strip()][-1:]
+        for pair in (last[0].split() if last else []):
+            key, _, value = pair.partition("=")
+            times[key] = float(value)
+    return wall, float(fields[0]) / 1024.0, float(fields[1]) + float(fields[2]), times
 
 
 class Measure:
@@ -81,11 +105,14 @@ class Measure:
         self.walls = []
         self.cpus = []
         self.rss = 0.0
+        self.times = {}
 
-    def add(self, wall, rss, cpu):
+    def add(self, wall, rss, cpu, times=None):
         self.walls.append(wall)
         self.cpus.append(cpu)
         self.rss = max(self.rss, rss)
+        for key, value in (times or {}).items():
+            self.times.setdefault(key, []).append(value)
 
     @property
     def median(self):
@@ -95,12 +122,23 @@ class Measure:
     def cpu(self):
         return statistics.median(self.cpus)
 
+    def time(self, key):
+        """The median of a thread time over the runs (0 where none)."""
+        values = self.times.get(key)
+        return statistics.median(values) if values else 0.0
 
-def merge_command(binary, inputs, out, threads=None):
-    """The merge of the inputs; `threads` 1 or 2 sets KOVXMLMERGE_THREADS."""
+
+def merge_command(binary, inputs, out, threads=None, thread_times=False):
+    """The merge of the inputs; `threads` 1 or 2 sets KOVXMLMERGE_THREADS;
+    `thread_times` has the run report its thread times."""
     command = [binary] + inputs + ["-p", os.path.join(out, "out.txt"), "-x", os.path.join(out, "out.xml")]
+    settings = []
     if threads is not None:
-        command = ["env", "KOVXMLMERGE_THREADS=%d" % threads] + command
+        settings.append("KOVXMLMERGE_THREADS=%d" % threads)
+    if thread_times:
+        settings.append("KOVXMLMERGE_THREAD_TIMES=%s" % TIMES_FILE)
+    if settings:
+        command = ["env"] + settings + command
     return command
 
 
@@ -135,7 +173,7 @@ def side_by_side(args, inputs, with_tools=True):
     """Interleaved runs of kovxmlmerge, wc -l and xmllint on the same inputs."""
     out = os.path.join(args.work, "out")
     os.makedirs(out, exist_ok=True)
-    commands = {"kovxmlmerge": merge_command(args.bin, inputs, out, 2),
+    commands = {"kovxmlmerge": merge_command(args.bin, inputs, out, 2, thread_times=True),
                 "kovxmlmerge, one thread": merge_command(args.bin, inputs, out, 1)}
     if with_tools and args.baseline:
         commands["kovxmlmerge before tuning"] = merge_command(args.baseline, inputs, out)
@@ -160,6 +198,7 @@ def throughput(args, main):
     print("| Input | Command | Wall s | CPU s | MB/s | Peak RSS MB | × wc -l | xmllint / this |")
     print("|---|---|---:|---:|---:|---:|---:|---:|")
     results = {}
+    balance = {}
     for count in args.counts:
         inputs = reports(main, count)
         check_reference(args, inputs, "%d reports" % count)
@@ -173,11 +212,98 @@ def throughput(args, main):
                 label, name, m.median, m.cpu, size / m.median, m.rss, m.median / wc,
                 lint / m.median))
         results[count] = measures["kovxmlmerge"].median
+        balance[label] = measures["kovxmlmerge"]
+    print_balance(balance)
     counts = sorted(results)
     if len(counts) >= 2:
         small, large = counts[0], counts[-1]
         print("\nTime for %d reports / time for %d reports: %.2f (input ratio %.2f)" % (
             large, small, results[large] / results[small], large / small))
+    sys.stdout.flush()
+
+
+def print_balance(measures):
+    """Where the time of the two-thread runs went, one row per input."""
+    print("\nThread balance of the two-thread runs (median CPU and wait seconds; the merging")
+    print("thread's figures cover the reading of the reports, its total adds the processing and")
+    print("the outputs):\n")
+    print("| Input | Wall s | Reading thread CPU s | Merging thread CPU s | Reading waited s "
+          "| Merging waited s | Reading ÷ merging CPU | Main thread total CPU s |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|")
+    for label, m in measures.items():
+        reading = m.time("reading_cpu")
+        merging = m.time("merging_cpu")
+        print("| %s | %.3f | %.3f | %.3f | %.3f | %.3f | %.2f | %.3f |" % (
+            label, m.median, reading, merging, m.time("reading_wait"), m.time("merging_wait"),
+            reading / merging if merging else 0.0, m.time("main_cpu")))
+
+
+# The layouts of the layout section: the generator's options after those of
+# the program. The first is the main program set; the last is no layout a
+# report writer would choose (every probe's attributes in a random order) and
+# shows what the scan in any order costs: it is left out of the comparison
+# with the fastest layout.
+LAYOUTS = [
+    ("blanks", []),
+    ("tabs", ["--indent", "tabs"]),
+    ("tabs, second probe line by blanks", ["--indent", "mixed"]),
+    ("no indentation", ["--indent", "none"]),
+    ("CR LF line ends", ["--line-ends", "crlf"]),
+    ("eval_no, subcond_no after descr", ["--subcond-no"]),
+    ("eval_no, subcond_no before descr", ["--attribute-order", "descr-last", "--subcond-no"]),
+    ("tabs, CR LF, eval_no before descr",
+     ["--indent", "tabs", "--line-ends", "crlf", "--attribute-order", "descr-last",
+      "--subcond-no"]),
+    ("attributes in random order (not compared)",
+     ["--attribute-order", "shuffled", "--subcond-no"]),
+]
+
+
+def layouts(args, main):
+    count = args.layout_runs
+    print("\n## Layouts (%d reports of one program, -p -x; median of %d runs)\n" % (
+        count, args.repeat))
+    print("The same program and counters in every layout; each layout's outputs are checked")
+    print("against the reference where one is given.\n")
+    print("| Layout | MB | 2 threads wall s | ÷ fastest | 1 thread wall s | ÷ fastest "
+          "| wc -l s | xmllint s | xmllint ÷ 2 threads | xmllint ÷ 1 thread | 2 threads × wc -l "
+          "| Peak RSS MB |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    rows = []
+    balance = {}
+    for label, options in LAYOUTS:
+        if options:
+            folder = generate(args.work, "layout-" + "-".join(o.strip("-") for o in options),
+                              ["--runs", str(count), "--size-mb", str(args.size_mb),
+                               "--changed-share", "0", "--seed", "1"] + options)
+        else:
+            folder = main
+        inputs = reports(folder, count)
+        check_reference(args, inputs, "layout %s" % label)
+        measures = side_by_side(args, inputs)
+        rows.append((label, megabytes(inputs), measures))
+        balance[label] = measures["kovxmlmerge"]
+    compared = [row for row in rows if "not compared" not in row[0]]
+    fastest2 = min(m["kovxmlmerge"].median for _, _, m in compared)
+    fastest1 = min(m["kovxmlmerge, one thread"].median for _, _, m in compared)
+    for label, size, m in rows:
+        two = m["kovxmlmerge"]
+        one = m["kovxmlmerge, one thread"]
+        wc = m["wc -l"].median
+        lint = m["xmllint --stream"].median
+        print("| %s | %.0f | %.3f | %.2f | %.3f | %.2f | %.3f | %.3f | %.2f | %.2f | %.2f | %.0f |" % (
+            label, size, two.median, two.median / fastest2, one.median, one.median / fastest1,
+            wc, lint, lint / two.median, lint / one.median, two.median / wc,
+            max(two.rss, one.rss)))
+    if args.baseline:
+        print("\nThe baseline (%s) on the same files:\n" % args.baseline)
+        print("| Layout | Baseline wall s | xmllint ÷ baseline | Baseline ÷ this (2 threads) |")
+        print("|---|---:|---:|---:|")
+        for label, _, m in rows:
+            base = m["kovxmlmerge before tuning"].median
+            print("| %s | %.3f | %.2f | %.2f |" % (
+                label, base, m["xmllint --stream"].median / base, base / m["kovxmlmerge"].median))
+    print_balance(balance)
     sys.stdout.flush()
 
 
@@ -295,11 +421,12 @@ def main(argv):
     parser.add_argument("--quick", action="store_true",
                         help="small inputs: 5 reports of 5 MB, 10 for the memory case")
     parser.add_argument("--skip", default="",
-                        help="comma-separated: throughput,memory,state,scaling,html")
+                        help="comma-separated: throughput,layouts,memory,state,scaling,html")
     args = parser.parse_args(argv)
     if args.quick:
         args.size_mb = 5
     args.counts = (3, 5) if args.quick else (10, 20)
+    args.layout_runs = 5 if args.quick else 20
     args.memory_runs = 10 if args.quick else 50
     args.bin = os.path.abspath(args.bin)
     if args.baseline:
@@ -322,6 +449,8 @@ def main(argv):
         os.cpu_count(), os.getloadavg()[0]))
     if "throughput" not in skip:
         throughput(args, main_set)
+    if "layouts" not in skip:
+        layouts(args, main_set)
     if "memory" not in skip:
         memory(args, main_set)
     if "state" not in skip:

@@ -25,8 +25,8 @@ namespace {
 
 class CollectingReceiver : public kov::BatchReceiver {
  public:
-  void receive(std::string& batch) override {
-    records.append(batch);
+  void receive(kov::RecordBatch& batch) override {
+    records.append(batch.bytes());
     batch.clear();
   }
   std::string records;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "base/diagnostic.h"
 
@@ -41,43 +42,68 @@ constexpr std::array<KindEntry, 51> kKinds = {{
     {"user_annotation", N}, {"linedir", N},          {"linedir_in_function", N},
 }};
 
-// Every probe of every report is looked up: an open-addressing table over the
-// keywords keeps that to about one comparison.
-class KindIndex {
- public:
-  KindIndex() {
-    for (std::size_t i = 0; i < kKinds.size(); ++i) {
-      std::size_t slot = hash(kKinds[i].keyword);
-      while (slots_[slot] != 0) slot = (slot + 1) % kSlots;
-      slots_[slot] = static_cast<std::uint8_t>(i + 1);
-    }
-  }
-  /// The kind number of the keyword, or 0 where it is not a keyword.
-  std::size_t find(std::string_view keyword) const {
-    if (keyword.empty()) return 0;
-    for (std::size_t slot = hash(keyword); slots_[slot] != 0; slot = (slot + 1) % kSlots) {
-      if (kKinds[slots_[slot] - 1u].keyword == keyword) return slots_[slot];
-    }
-    return 0;
-  }
+// Every probe of every report is looked up. The keywords differ in their
+// length, first or last byte, and a hash of those three picks exactly one
+// candidate (the table is checked when it is compiled), which is compared
+// whole in a few word compares.
+constexpr std::size_t kSlots = 128;
 
- private:
-  static constexpr std::size_t kSlots = 128;
-  static std::size_t hash(std::string_view text) {
-    if (text.empty()) return 0;
-    const auto first = static_cast<unsigned char>(text.front());
-    const auto last = static_cast<unsigned char>(text.back());
-    const auto middle = static_cast<unsigned char>(text[text.size() / 2]);
-    return (text.size() * 7 + first * 3 + middle * 5 + last) % kSlots;
+constexpr std::size_t slotOf(std::size_t size, unsigned char first, unsigned char last) {
+  return (size * 3 + first * 11 + last * 2) % kSlots;
+}
+
+constexpr std::array<std::uint8_t, kSlots> kIndex = [] {
+  std::array<std::uint8_t, kSlots> index{};
+  for (std::size_t i = 0; i < kKinds.size(); ++i) {
+    const std::string_view keyword = kKinds[i].keyword;
+    const std::size_t slot = slotOf(keyword.size(), static_cast<unsigned char>(keyword.front()),
+                                    static_cast<unsigned char>(keyword.back()));
+    // Two keywords in one slot would make this no constant expression.
+    if (index[slot] != 0) throw "two keywords share a slot of the kind index";
+    index[slot] = static_cast<std::uint8_t>(i + 1);
   }
-  std::array<std::uint8_t, kSlots> slots_{};
-};
+  return index;
+}();
+
+template <typename Word>
+Word load(const char* p) {
+  Word word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// Whether the `size` bytes at `a` and `b` are equal, for 2 to 24 bytes: words
+// from the front and the back (and the middle) cover them all.
+bool sameBytes(const char* a, const char* b, std::size_t size) {
+  using W8 = std::uint64_t;
+  using W4 = std::uint32_t;
+  using W2 = std::uint16_t;
+  if (size >= 8) {
+    if (load<W8>(a) != load<W8>(b) || load<W8>(a + size - 8) != load<W8>(b + size - 8)) {
+      return false;
+    }
+    return size <= 16 || load<W8>(a + 8) == load<W8>(b + 8);
+  }
+  if (size >= 4) return load<W4>(a) == load<W4>(b) && load<W4>(a + size - 4) == load<W4>(b + size - 4);
+  return load<W2>(a) == load<W2>(b) && load<W2>(a + size - 2) == load<W2>(b + size - 2);
+}
+
+/// The kind number of the keyword, or 0 where it is not a keyword.
+std::size_t kindNumberOf(std::string_view keyword) {
+  constexpr std::size_t kLongest = 24;  // longer than any keyword
+  if (keyword.size() < 2 || keyword.size() > kLongest) return 0;
+  const std::size_t number = kIndex[slotOf(keyword.size(), static_cast<unsigned char>(keyword.front()),
+                                           static_cast<unsigned char>(keyword.back()))];
+  if (number == 0) return 0;
+  const std::string_view candidate = kKinds[number - 1].keyword;
+  if (candidate.size() != keyword.size()) return 0;
+  return sameBytes(keyword.data(), candidate.data(), keyword.size()) ? number : 0;
+}
 
 }  // namespace
 
 ProbeKind probeKindOf(std::string_view keyword) {
-  static const KindIndex index;
-  const std::size_t kind = index.find(keyword);
+  const std::size_t kind = kindNumberOf(keyword);
   if (kind == 0) raise(diag::kUnknownProbeType);
   return static_cast<ProbeKind>(kind);
 }

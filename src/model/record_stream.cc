@@ -1,6 +1,16 @@
 #include "model/record_stream.h"
 
+#include <cstddef>
+
 namespace kov {
+
+void RecordBatch::reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
 
 void RecordWriter::listText(ReportList list, std::string_view text) {
   begin(RecordKind::kListText);
@@ -97,6 +107,33 @@ void RecordWriter::addPartFunction(const FunctionRecord& record) {
 
 namespace {
 
+// Copies a text, most of which are a few bytes long, without a call for the
+// short ones; returns the end of the copy.
+inline char* copyShort(char* to, std::string_view text) {
+  const char* from = text.data();
+  const std::size_t size = text.size();
+  if (size > 16) {
+    std::memcpy(to, from, size);
+  } else if (size >= 8) {
+    char head[8];
+    char tail[8];
+    std::memcpy(head, from, 8);
+    std::memcpy(tail, from + size - 8, 8);
+    std::memcpy(to, head, 8);
+    std::memcpy(to + size - 8, tail, 8);
+  } else if (size >= 4) {
+    char head[4];
+    char tail[4];
+    std::memcpy(head, from, 4);
+    std::memcpy(tail, from + size - 4, 4);
+    std::memcpy(to, head, 4);
+    std::memcpy(to + size - 4, tail, 4);
+  } else {
+    for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+  }
+  return to + size;
+}
+
 PackedProbe packProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
   PackedProbe packed;
   packed.function = static_cast<std::uint8_t>(function);
@@ -114,31 +151,37 @@ PackedProbe packProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot 
 
 }  // namespace
 
-// The most frequent record: its fixed part goes in with one copy.
 void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile) {
   begin(RecordKind::kProbe);
   PackedProbe packed = packProbe(function, probe, headerFile);
   packed.typeSize = static_cast<std::uint32_t>(probe.typeKeyword.size());
   packed.descriptionSize = static_cast<std::uint32_t>(probe.description.size());
-  char bytes[sizeof packed];
-  std::memcpy(bytes, &packed, sizeof packed);
-  batch_.append(bytes, sizeof packed);
-  batch_.append(probe.typeKeyword);
-  batch_.append(probe.description);
+  std::memcpy(batch_.extend(sizeof packed), &packed, sizeof packed);
+  putBytes(probe.typeKeyword);
+  putBytes(probe.description);
 }
 
-void RecordWriter::addProbe(FunctionSlot function, const ProbeRecord& values,
-                            std::string_view type, const std::string_view (&description)[3]) {
-  begin(RecordKind::kProbe);
-  PackedProbe packed = packProbe(function, values, FileSlot::kNoFile);
-  packed.typeSize = static_cast<std::uint32_t>(type.size());
-  packed.descriptionSize =
-      static_cast<std::uint32_t>(description[0].size() + description[1].size() + description[2].size());
-  char bytes[sizeof packed];
-  std::memcpy(bytes, &packed, sizeof packed);
-  batch_.append(bytes, sizeof packed);
-  batch_.append(type);
-  for (const std::string_view piece : description) batch_.append(piece);
+// Nearly every record of a report: room for all of it is made at once.
+void RecordWriter::addProbe(const PackedProbe& fixed, std::string_view type, bool hasEvalNo,
+                            std::string_view evalNo, std::string_view description) {
+  static constexpr std::string_view kEvalNoSeparator = ": ";
+  const std::size_t evalNoSize = hasEvalNo ? evalNo.size() + kEvalNoSeparator.size() : 0;
+  const auto typeSize = static_cast<std::uint32_t>(type.size());
+  const auto descriptionSize = static_cast<std::uint32_t>(evalNoSize + description.size());
+  const std::size_t size = 1 + sizeof fixed + typeSize + descriptionSize;
+  if (batch_.size() >= kBatchBytes || batch_.capacity() - batch_.size() < size) flush();
+  char* at = batch_.extend(size);
+  *at++ = static_cast<char>(RecordKind::kProbe);
+  std::memcpy(at, &fixed, offsetof(PackedProbe, typeSize));
+  std::memcpy(at + offsetof(PackedProbe, typeSize), &typeSize, 4);
+  std::memcpy(at + offsetof(PackedProbe, descriptionSize), &descriptionSize, 4);
+  at += sizeof fixed;
+  at = copyShort(at, type);
+  if (hasEvalNo) {
+    at = copyShort(at, evalNo);
+    at = copyShort(at, kEvalNoSeparator);
+  }
+  copyShort(at, description);
 }
 
 void RecordWriter::endReport() { begin(RecordKind::kEndReport); }
@@ -148,12 +191,12 @@ void RecordWriter::flush() {
   // A receiver that fails on a record (the model raising a diagnostic) has
   // taken the batch all the same: none of it may be handed on twice.
   struct ClearAtEnd {
-    std::string& batch;
+    RecordBatch& batch;
     ~ClearAtEnd() { batch.clear(); }
   } clearAtEnd{batch_};
   receiver_.receive(batch_);
   batch_.clear();
-  if (batch_.capacity() < kBatchBytes) batch_.reserve(kBatchBytes + 256);
+  batch_.reserve(kBatchBytes + kBatchSlack);
 }
 
 }  // namespace kov

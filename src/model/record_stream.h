@@ -6,10 +6,13 @@
 // stands for.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "model/file_type.h"
 #include "model/probe_record.h"
@@ -66,26 +69,62 @@ enum class RecordKind : std::uint8_t {
 /// The fixed part of a probe record, followed by the bytes of the type
 /// keyword and of the description.
 struct PackedProbe {
-  std::uint8_t function;
-  std::uint8_t hasCount1;
-  std::uint8_t headerFile;
+  std::uint8_t function = 0;
+  std::uint8_t hasCount1 = 0;
+  std::uint8_t headerFile = static_cast<std::uint8_t>(FileSlot::kNoFile);
   std::uint8_t unused = 0;
-  std::uint32_t line;
-  std::uint32_t listedLine;
-  std::uint32_t headerLine;
-  std::uint32_t counters[2];
-  std::uint32_t nesting;
-  std::uint32_t statementCount;
-  std::uint32_t typeSize;
-  std::uint32_t descriptionSize;
+  std::uint32_t line = 0;
+  std::uint32_t listedLine = 0;
+  std::uint32_t headerLine = 0;
+  std::uint32_t counters[2] = {0, 0};
+  std::uint32_t nesting = 0;
+  std::uint32_t statementCount = 0;
+  std::uint32_t typeSize = 0;
+  std::uint32_t descriptionSize = 0;
+};
+
+/// The bytes of records on their way from a reader to the model: a buffer
+/// filled from the front. Emptying it keeps its storage, so that it can go
+/// back and forth between two threads without being allocated again.
+class RecordBatch {
+ public:
+  RecordBatch() = default;
+  RecordBatch(RecordBatch&& other) noexcept { *this = std::move(other); }
+  RecordBatch& operator=(RecordBatch&& other) noexcept {
+    data_ = std::move(other.data_);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+    return *this;
+  }
+
+  std::string_view bytes() const { return {data_.get(), size_}; }
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+  /// Makes room for at least `capacity` bytes, keeping those written.
+  void reserve(std::size_t capacity);
+  /// Makes room for `count` more bytes and returns where they go; they
+  /// count as written.
+  char* extend(std::size_t count) {
+    if (capacity_ - size_ < count) reserve(std::max(size_ + count, 2 * capacity_));
+    char* at = data_.get() + size_;
+    size_ += count;
+    return at;
+  }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
 };
 
 /// Where the writer hands a full batch: the receiver consumes or keeps the
-/// bytes and leaves `batch` empty (its capacity may be reused or replaced).
+/// bytes and leaves `batch` empty (its storage may be reused or replaced).
 class BatchReceiver {
  public:
   virtual ~BatchReceiver() = default;
-  virtual void receive(std::string& batch) = 0;
+  virtual void receive(RecordBatch& batch) = 0;
 };
 
 /// Appends records to the current batch and hands it on once it is full.
@@ -94,7 +133,7 @@ class RecordWriter {
   static constexpr std::size_t kBatchBytes = std::size_t{128} << 10;
 
   explicit RecordWriter(BatchReceiver& receiver) : receiver_(receiver) {
-    batch_.reserve(kBatchBytes + 256);
+    batch_.reserve(kBatchBytes + kBatchSlack);
   }
 
   /// Appends a text or a number to one of the per-report lists.
@@ -128,10 +167,11 @@ class RecordWriter {
   /// linedir_in_function probe leads (kNoFile for other probes).
   void addProbe(FunctionSlot function, const ProbeRecord& probe, FileSlot headerFile);
   /// The same for a probe of another kind whose texts are still in the
-  /// reader's buffer: the description is the three pieces one after the
-  /// other; the record's own texts are not read.
-  void addProbe(FunctionSlot function, const ProbeRecord& values, std::string_view type,
-                const std::string_view (&description)[3]);
+  /// reader's buffer: `fixed` holds its function, its numbers and whether
+  /// it has a count1 (the sizes are set here); the description is `evalNo`
+  /// and ": " where there is an eval_no, then `description`.
+  void addProbe(const PackedProbe& fixed, std::string_view type, bool hasEvalNo,
+                std::string_view evalNo, std::string_view description);
   /// Ends a report: the files and functions of the slots are forgotten.
   void endReport();
 
@@ -139,23 +179,26 @@ class RecordWriter {
   void flush();
 
  private:
+  // Room behind a batch's nominal size: a record that begins before the end
+  // of a batch ends in it, unless it is larger (which makes a batch grow).
+  static constexpr std::size_t kBatchSlack = 4096;
+
   void begin(RecordKind kind) {
     if (batch_.size() >= kBatchBytes) flush();
-    batch_.push_back(static_cast<char>(kind));
+    put8(static_cast<std::uint8_t>(kind));
   }
-  void put8(std::uint8_t value) { batch_.push_back(static_cast<char>(value)); }
-  void put32(std::uint32_t value) {
-    char bytes[4];
-    std::memcpy(bytes, &value, 4);
-    batch_.append(bytes, 4);
+  void put8(std::uint8_t value) { *batch_.extend(1) = static_cast<char>(value); }
+  void put32(std::uint32_t value) { std::memcpy(batch_.extend(4), &value, 4); }
+  void putBytes(std::string_view bytes) {
+    if (!bytes.empty()) std::memcpy(batch_.extend(bytes.size()), bytes.data(), bytes.size());
   }
   void putText(std::string_view text) {
     put32(static_cast<std::uint32_t>(text.size()));
-    batch_.append(text);
+    putBytes(text);
   }
 
   BatchReceiver& receiver_;
-  std::string batch_;
+  RecordBatch batch_;
 };
 
 /// Reads the records of a batch back, in the order they were written.

@@ -57,8 +57,18 @@ class KOVParser : public CoverageCommon {
   void readStartTag(std::string_view line, bool closeAsEmpty);
   void parseAttributes(std::string_view tag, std::string_view attributeText);
   void storeElement(std::string_view tag, std::string_view text);
+  /// Whether `text` (a tag text: "<" and no other "<") stands anywhere in
+  /// the current line.
   bool lineHas(std::string_view text) const {
+    // Where the line's only "<" is its first byte, the text can stand only
+    // at its front.
+    if (lineOpensOnce_) return currentLine_.starts_with(text);
     return currentLine_.find(text) != std::string_view::npos;
+  }
+  void setCurrentLine(std::string_view line) {
+    currentLine_ = line;
+    lineOpensOnce_ = !line.empty() && line.front() == '<' &&
+                     line.find('<', 1) == std::string_view::npos;
   }
   std::string_view elementText(tag::Element element) const { return elements_.value(element); }
   std::string_view attributeValue(tag::Attribute name) const { return attributes_.value(name); }
@@ -97,6 +107,7 @@ class KOVParser : public CoverageCommon {
   // Lexical state.
   LineReader lines_;
   std::string_view currentLine_;  // the tag or line read last; lasts until the next read
+  bool lineOpensOnce_ = false;    // its only "<" is its first byte
   ElementMap elements_{tag::kElementTags};
   AttributeMap attributes_{tag::kAttributeNames};
   std::string joined_;  // a probe's two lines, or a start tag with " />"

@@ -200,7 +200,9 @@ void KOVParser::readBody(const FunctionRecord& record) {
   for (;;) {
     const FunctionSlot function = hasHeaderPartFunction_ ? FunctionSlot::kPart : FunctionSlot::kBody;
     readProbeElement(function);
-    if (lineHas(tag::kProbe) && !probeWritten_) {
+    // A probe of plain lines is in the record stream already.
+    if (probeWritten_) continue;
+    if (lineHas(tag::kProbe)) {
       if (!probeScanned_) buildProbeRecord();
       if (probe_.typeKeyword == keywordOf(ProbeKind::LinedirInFunction)) {
         const FileSlot header = readDirectiveInBody(record);

@@ -9,6 +9,8 @@
 
 namespace kov {
 
+static_assert(LineReader::kPadding >= kScanPadding, "the scanner reads ahead into the padding");
+
 void KOVParser::notAReport() const {
   raise(diag::kNotReportLine, lines_.fileName());
 }
@@ -31,7 +33,7 @@ std::string_view KOVParser::readLine(LineMode mode) {
 }
 
 void KOVParser::storeElement(std::string_view tag, std::string_view text) {
-  currentLine_ = tag;
+  setCurrentLine(tag);
   std::string* slot = elements_.claim(tag);
   if (slot == nullptr) return;
   if (tag == tag::kParameters) {
@@ -42,7 +44,7 @@ void KOVParser::storeElement(std::string_view tag, std::string_view text) {
 }
 
 void KOVParser::parseAttributes(std::string_view tag, std::string_view attributeText) {
-  currentLine_ = tag;
+  setCurrentLine(tag);
   if (!parseAttributeText(attributeText, attributes_)) notAReport();
 }
 
@@ -79,42 +81,51 @@ void KOVParser::readProbeLines(std::string_view firstLine) {
   parseAttributes(start->tag, start->attributes);
 }
 
-// The plain layout of a probe's two lines, read in one pass from the line
+// A probe's two lines in a plain layout, read in one pass from the line
 // reader's buffer. The attribute map must be empty, as it is after every
 // probe: a value left in it would win over the probe's own. A probe goes
 // straight from the buffer into the record stream, for `function`; only a
 // line directive, which the reader works on further, is built as a record.
 bool KOVParser::scanProbeLines(FunctionSlot function) {
+  static constexpr std::string_view kLinedirInFunction = "linedir_in_function";
   if (!attributes_.empty()) return false;
   ScannedProbe scanned;
   const std::size_t length = scanProbeElement(lines_.buffered(), scanned);
   if (length == 0) return false;
-  probe_.hasCount1 = scanned.hasCount1;
-  probe_.nesting = scanned.nesting;
-  probe_.line = scanned.line;
-  probe_.listedLine = scanned.line;
-  probe_.headerLine = 0;
-  probe_.counters = {scanned.count1, scanned.count2};
-  probe_.statementCount = scanned.statementCount;
   std::string_view description = scanned.description;
   if (scanned.descriptionHasEntity) {
     unescapeXmlInto(decoded_, scanned.description);
     description = decoded_;
   }
-  const std::string_view evalNo = scanned.hasEvalNo ? scanned.evalNo : std::string_view();
-  const std::string_view separator = scanned.hasEvalNo ? ": " : "";
-  if (scanned.type == keywordOf(ProbeKind::LinedirInFunction)) {
-    probe_.typeKeyword.assign(scanned.type);
-    probe_.description.assign(evalNo).append(separator).append(description);
-    probeWritten_ = false;
+  probeWritten_ = scanned.type != kLinedirInFunction;
+  if (probeWritten_) {
+    PackedProbe fixed;
+    fixed.function = static_cast<std::uint8_t>(function);
+    fixed.hasCount1 = scanned.hasCount1 ? 1 : 0;
+    fixed.line = scanned.line;
+    fixed.listedLine = scanned.line;
+    fixed.counters[0] = scanned.count1;
+    fixed.counters[1] = scanned.count2;
+    fixed.nesting = scanned.nesting;
+    fixed.statementCount = scanned.statementCount;
+    out_.addProbe(fixed, scanned.type, scanned.hasEvalNo, scanned.evalNo, description);
   } else {
-    const std::string_view pieces[3] = {evalNo, separator, description};
-    out_.addProbe(function, probe_, scanned.type, pieces);
-    probeWritten_ = true;
+    probe_.typeKeyword.assign(scanned.type);
+    probe_.hasCount1 = scanned.hasCount1;
+    probe_.nesting = scanned.nesting;
+    probe_.line = scanned.line;
+    probe_.listedLine = scanned.line;
+    probe_.headerLine = 0;
+    probe_.counters = {scanned.count1, scanned.count2};
+    probe_.statementCount = scanned.statementCount;
+    probe_.description.clear();
+    if (scanned.hasEvalNo) probe_.description.assign(scanned.evalNo).append(": ");
+    probe_.description.append(description);
   }
   // The views above are into the buffer: they are used up before it moves.
   lines_.consume(length);
   currentLine_ = tag::kProbe;
+  lineOpensOnce_ = true;
   probeScanned_ = true;
   return true;
 }

@@ -30,7 +30,12 @@ CleanedLine cutAtEnd(std::string_view line) {
 }  // namespace
 
 CleanedLine cleanElementLine(std::string_view raw) {
-  const std::size_t open = raw.find('<');
+  // Most lines are an indented element that ends with its ">": the first
+  // "<" follows the indentation, and the last ">" is the last byte.
+  std::size_t open = 0;
+  while (open < raw.size() && (raw[open] == ' ' || raw[open] == '\t')) ++open;
+  if (open < raw.size() && raw[open] == '<' && raw.back() == '>') return {raw.substr(open)};
+  open = raw.find('<');
   if (open == std::string_view::npos) return {{}, LineFault::kNotReport};
   return cutAtEnd(raw.substr(open));
 }

@@ -27,9 +27,12 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 }  // namespace
 
 LineReader::LineReader(std::size_t blockSize, std::size_t maxLineBytes)
-    : buffer_(new char[std::max(blockSize, kMinimumBlockSize)]),
+    : buffer_(new char[std::max(blockSize, kMinimumBlockSize) + kPadding]),
       capacity_(std::max(blockSize, kMinimumBlockSize)),
-      maxLineBytes_(maxLineBytes == 0 ? kMaximumLineBytes : maxLineBytes) {}
+      maxLineBytes_(maxLineBytes == 0 ? kMaximumLineBytes : maxLineBytes) {
+  // What is read ahead into the padding has a value, though never a meaning.
+  std::memset(buffer_.get() + capacity_, 0, kPadding);
+}
 
 LineReader::~LineReader() {
   close();

@@ -14,6 +14,9 @@ namespace kov {
 class LineReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+  /// Readable bytes after the buffered ones, for a scanner that reads ahead
+  /// in words; their values are of no meaning.
+  static constexpr std::size_t kPadding = 64;
 
   /// `blockSize` is the size of the one read buffer (at least 16 bytes);
   /// `maxLineBytes` the longest line accepted (0: 256 MiB), a longer one
@@ -43,8 +46,9 @@ class LineReader {
   /// Whether every byte of the file has been read as lines.
   bool atEnd();
 
-  /// The bytes read ahead of the next line, as far as the buffer holds them;
-  /// valid until the next call that reads or consumes.
+  /// The bytes read ahead of the next line, as far as the buffer holds them,
+  /// followed by kPadding readable bytes; valid until the next call that
+  /// reads or consumes.
   std::string_view buffered() const { return {buffer_.get() + begin_, unread()}; }
   /// Consumes the first `bytes` of buffered(), which the caller has read as
   /// whole lines, line feeds included.

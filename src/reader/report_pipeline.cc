@@ -5,6 +5,7 @@
 
 #include "base/bounded_queue.h"
 #include "base/diagnostic.h"
+#include "base/thread_clock.h"
 
 namespace kov {
 namespace {
@@ -15,7 +16,7 @@ constexpr std::size_t kQueuedBatches = 4;
 
 // One step of the stream between the threads: records, or how reading ended.
 struct Handoff {
-  std::string batch;
+  RecordBatch batch;
   std::exception_ptr failure;  // the reading failed here
   bool end = false;            // every report is read
 };
@@ -31,25 +32,29 @@ void parseInOrder(KOVParser& parser, std::optional<InputFile>& first,
 
 class QueueReceiver : public BatchReceiver {
  public:
-  QueueReceiver(BoundedQueue<Handoff>& queue, BoundedQueue<std::string>& spare)
-      : queue_(queue), spare_(spare) {}
+  /// `waited`, where given, sums the seconds spent waiting for room.
+  QueueReceiver(BoundedQueue<Handoff>& queue, BoundedQueue<RecordBatch>& spare, double* waited)
+      : queue_(queue), spare_(spare), waited_(waited) {}
 
-  void receive(std::string& batch) override {
+  void receive(RecordBatch& batch) override {
     Handoff handoff;
-    handoff.batch.swap(batch);
+    handoff.batch = std::move(batch);
+    const double start = waited_ != nullptr ? wallSeconds() : 0;
     if (!queue_.push(std::move(handoff))) throw MergeStopped{};
+    if (waited_ != nullptr) *waited_ += wallSeconds() - start;
     spare_.tryPop(batch);  // a consumed batch's storage, where one is back
   }
 
  private:
   BoundedQueue<Handoff>& queue_;
-  BoundedQueue<std::string>& spare_;
+  BoundedQueue<RecordBatch>& spare_;
+  double* waited_;
 };
 
 }  // namespace
 
-void ReportPipeline::DirectReceiver::receive(std::string& batch) {
-  builder_.consume(batch);
+void ReportPipeline::DirectReceiver::receive(RecordBatch& batch) {
+  builder_.consume(batch.bytes());
   batch.clear();
 }
 
@@ -67,15 +72,27 @@ ReportPipeline::ReportPipeline(Coverage& coverage, bool noDriveLetter,
 ReportPipeline::~ReportPipeline() = default;
 
 void ReportPipeline::readAll(const std::vector<std::string>& fileNames, bool secondThread) {
-  if (secondThread) {
-    readOnSecondThread(std::nullopt, fileNames);
-  } else {
-    readOnThisThread(std::nullopt, fileNames);
-  }
+  readTimed(std::nullopt, fileNames, secondThread);
 }
 
 void ReportPipeline::readAll(InputFile first, const std::vector<std::string>& more,
                              bool secondThread) {
+  readTimed(std::move(first), more, secondThread);
+}
+
+void ReportPipeline::readTimed(std::optional<InputFile> first,
+                               const std::vector<std::string>& more, bool secondThread) {
+  times_ = PipelineTimes{};
+  times_.secondThread = secondThread;
+  const double start = measureTimes_ ? threadCpuSeconds() : 0;
+  // The times are complete where reading fails too.
+  struct MeasureAtEnd {
+    ReportPipeline& pipeline;
+    double start;
+    ~MeasureAtEnd() {
+      if (pipeline.measureTimes_) pipeline.times_.mergingCpu = threadCpuSeconds() - start;
+    }
+  } measureAtEnd{*this, start};
   if (secondThread) {
     readOnSecondThread(std::move(first), more);
   } else {
@@ -104,10 +121,21 @@ void ReportPipeline::readOnThisThread(std::optional<InputFile> first,
 void ReportPipeline::readOnSecondThread(std::optional<InputFile> first,
                                         const std::vector<std::string>& more) {
   BoundedQueue<Handoff> queue(kQueuedBatches);
-  BoundedQueue<std::string> spare(kQueuedBatches + 2);
+  BoundedQueue<RecordBatch> spare(kQueuedBatches + 2);
 
+  const bool measure = measureTimes_;
+  double readingWait = 0;
+  double readingCpu = 0;
   std::thread reading([&] {
-    QueueReceiver receiver(queue, spare);
+    // Written before the thread ends and read after it is joined.
+    struct MeasureAtEnd {
+      bool measure;
+      double& cpu;
+      ~MeasureAtEnd() {
+        if (measure) cpu = threadCpuSeconds();
+      }
+    } measureAtEnd{measure, readingCpu};
+    QueueReceiver receiver(queue, spare, measure ? &readingWait : nullptr);
     RecordWriter writer(receiver);
     Handoff last;
     try {
@@ -135,16 +163,24 @@ void ReportPipeline::readOnSecondThread(std::optional<InputFile> first,
   struct JoinAtEnd {
     BoundedQueue<Handoff>& queue;
     std::thread& thread;
+    PipelineTimes& times;
+    const double& readingCpu;
+    const double& readingWait;
     ~JoinAtEnd() {
       queue.close();
       thread.join();
+      times.readingCpu = readingCpu;
+      times.readingWait = readingWait;
     }
-  } joinAtEnd{queue, reading};
+  } joinAtEnd{queue, reading, times_, readingCpu, readingWait};
 
   Handoff handoff;
-  while (queue.pop(handoff)) {
+  for (;;) {
+    const double start = measure ? wallSeconds() : 0;
+    if (!queue.pop(handoff)) break;
+    if (measure) times_.mergingWait += wallSeconds() - start;
     if (!handoff.batch.empty()) {
-      builder_.consume(handoff.batch);
+      builder_.consume(handoff.batch.bytes());
       handoff.batch.clear();
       spare.tryPush(std::move(handoff.batch));
     }

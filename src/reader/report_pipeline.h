@@ -17,6 +17,17 @@ namespace kov {
 
 class Coverage;
 
+/// Where the time of reading went, for tuning the balance of the two
+/// threads: CPU seconds of each side, and the seconds each waited for the
+/// other (the reading thread for room in the queue, this thread for records).
+struct PipelineTimes {
+  bool secondThread = false;
+  double readingCpu = 0;   // the reading thread (0 on one thread)
+  double readingWait = 0;
+  double mergingCpu = 0;   // this thread while the reports were read
+  double mergingWait = 0;
+};
+
 class ReportPipeline {
  public:
   /// The flag and names are those of -ndl, -f and -nf.
@@ -31,6 +42,10 @@ class ReportPipeline {
   void readAll(InputFile first, const std::vector<std::string>& more, bool secondThread);
   /// Reads one report on this thread.
   void parse(const std::string& fileName);
+  /// Whether readAll measures its times (it costs a few clock reads a batch).
+  void measureTimes(bool enabled) { measureTimes_ = enabled; }
+  /// The times of the last readAll, where measured.
+  const PipelineTimes& times() const { return times_; }
   /// See KOVParser::setOnePassScan.
   void setOnePassScan(bool enabled) {
     onePassScan_ = enabled;
@@ -42,13 +57,16 @@ class ReportPipeline {
   class DirectReceiver : public BatchReceiver {
    public:
     explicit DirectReceiver(CoverageBuilder& builder) : builder_(builder) {}
-    void receive(std::string& batch) override;
+    void receive(RecordBatch& batch) override;
 
    private:
     CoverageBuilder& builder_;
   };
 
-  // The reports in order: `first` (where there is one), then `more`.
+  // The reports in order: `first` (where there is one), then `more`; the
+  // times measured where asked for.
+  void readTimed(std::optional<InputFile> first, const std::vector<std::string>& more,
+                 bool secondThread);
   void readOnThisThread(std::optional<InputFile> first, const std::vector<std::string>& more);
   void readOnSecondThread(std::optional<InputFile> first, const std::vector<std::string>& more);
 
@@ -60,6 +78,8 @@ class ReportPipeline {
   std::vector<std::string> chosenFiles_;
   std::vector<std::string> unchosenFiles_;
   bool onePassScan_ = true;
+  bool measureTimes_ = false;
+  PipelineTimes times_;
 };
 
 }  // namespace kov

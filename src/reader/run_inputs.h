@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "reader/report_pipeline.h"
+
 namespace kov {
 
 class Coverage;
@@ -14,8 +16,11 @@ class Coverage;
 /// its own). The flag and names are the run's -ndl, -f and -nf. The first
 /// input is opened once and read once: what is read to recognise a state
 /// goes on to the reader that takes the input, so that a pipe works too.
-void readInputs(const std::vector<std::string>& inputFiles, Coverage& coverage, bool noDriveLetter,
-                const std::vector<std::string>& chosenFiles,
-                const std::vector<std::string>& unchosenFiles, bool secondThread);
+/// Returns where the time of reading the reports went, measured only with
+/// `measureTimes`.
+PipelineTimes readInputs(const std::vector<std::string>& inputFiles, Coverage& coverage,
+                         bool noDriveLetter, const std::vector<std::string>& chosenFiles,
+                         const std::vector<std::string>& unchosenFiles, bool secondThread,
+                         bool measureTimes = false);
 
 }  // namespace kov

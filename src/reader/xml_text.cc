@@ -3,13 +3,6 @@
 #include <cstring>
 
 namespace kov {
-namespace {
-
-bool followedBy(std::string_view text, std::size_t at, std::string_view what) {
-  return text.compare(at, what.size(), what) == 0;
-}
-
-}  // namespace
 
 // The entities are decoded one kind after the other, "&amp;" last, each
 // search starting again from the beginning after every replacement. Neither
@@ -18,42 +11,46 @@ bool followedBy(std::string_view text, std::size_t at, std::string_view what) {
 // An "&amp;" leaves an "&" that forms a new "&amp;" exactly when "amp;"
 // follows, and never one further left; so each "&amp;" swallows the run of
 // "amp;" behind it, and the text after that run is read on as it stood.
+// Decoding never makes a text longer, so it is done in place in a copy,
+// from the first "&" on.
 void unescapeXmlInto(std::string& out, std::string_view text) {
-  out.clear();
-  const char* const begin = text.data();
-  const std::size_t size = text.size();
-  std::size_t copied = 0;
-  std::size_t at = 0;
-  while (at < size) {
-    const void* hit = std::memchr(begin + at, '&', size - at);
-    if (hit == nullptr) break;
-    const std::size_t amp = static_cast<std::size_t>(static_cast<const char*>(hit) - begin);
-    char decoded = '\0';
-    std::size_t next = amp + 1;
-    if (followedBy(text, next, "lt;")) {
-      decoded = '<';
-      next += 3;
-    } else if (followedBy(text, next, "gt;")) {
-      decoded = '>';
-      next += 3;
-    } else if (followedBy(text, next, "quot;")) {
-      decoded = '"';
-      next += 5;
-    } else if (followedBy(text, next, "apos;")) {
-      decoded = '\'';
-      next += 5;
-    } else if (followedBy(text, next, "amp;")) {
-      decoded = '&';
-      while (followedBy(text, next, "amp;")) next += 4;
+  out.assign(text);
+  char* const begin = out.data();
+  const std::size_t size = out.size();
+  const void* first = size == 0 ? nullptr : std::memchr(begin, '&', size);
+  if (first == nullptr) return;
+  const auto follows = [&](std::size_t at, std::string_view entity) {
+    return size - at >= entity.size() && std::memcmp(begin + at, entity.data(), entity.size()) == 0;
+  };
+  std::size_t from = static_cast<std::size_t>(static_cast<const char*>(first) - begin);
+  char* to = begin + from;
+  while (from < size) {
+    const char c = begin[from];
+    if (c != '&') {
+      *to++ = c;
+      ++from;
+    } else if (follows(from + 1, "lt;")) {
+      *to++ = '<';
+      from += 4;
+    } else if (follows(from + 1, "gt;")) {
+      *to++ = '>';
+      from += 4;
+    } else if (follows(from + 1, "quot;")) {
+      *to++ = '"';
+      from += 6;
+    } else if (follows(from + 1, "apos;")) {
+      *to++ = '\'';
+      from += 6;
+    } else if (follows(from + 1, "amp;")) {
+      *to++ = '&';
+      from += 5;
+      while (follows(from, "amp;")) from += 4;
+    } else {
+      *to++ = '&';
+      ++from;
     }
-    if (decoded != '\0') {
-      out.append(begin + copied, amp - copied);
-      out.push_back(decoded);
-      copied = next;
-    }
-    at = next;
   }
-  out.append(begin + copied, size - copied);
+  out.resize(static_cast<std::size_t>(to - begin));
 }
 
 std::string unescapeXml(std::string_view text) {

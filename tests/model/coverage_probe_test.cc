@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "base/diagnostic.h"
 #include "model_builders.h"
 
@@ -23,7 +26,22 @@ TEST(ProbeKindTest, KeywordsAreExactAndCaseSensitive) {
   for (std::uint32_t k = 1; k <= 51; ++k) {
     EXPECT_EQ(probeKindOf(keywordOf(static_cast<ProbeKind>(k))), static_cast<ProbeKind>(k));
   }
-  for (const char* bad : {"IF", " if", "if ", "", "func"}) {
+  std::vector<std::string> unknown = {"IF", " if", "if ", "", "i", "func",
+                                      "linedir_in_function_of_a_longer_name"};
+  // Every keyword with one byte changed (first, middle or last), one byte
+  // more or one fewer: none is another keyword, whatever the lookup hashes.
+  for (std::uint32_t k = 1; k <= 51; ++k) {
+    const std::string keyword(keywordOf(static_cast<ProbeKind>(k)));
+    for (const std::size_t at : {std::size_t{0}, keyword.size() / 2, keyword.size() - 1}) {
+      std::string changed = keyword;
+      changed[at] = changed[at] == 'x' ? 'y' : 'x';
+      unknown.push_back(changed);
+    }
+    unknown.push_back(keyword + "_");
+    unknown.push_back(keyword.substr(0, keyword.size() - 1));
+    unknown.push_back(keyword.substr(1));
+  }
+  for (const std::string& bad : unknown) {
     try {
       probeKindOf(bad);
       ADD_FAILURE() << bad;

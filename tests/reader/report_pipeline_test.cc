@@ -109,12 +109,25 @@ TEST(ReportPipeline, EveryModeBuildsTheSameMergedSet) {
       files.push_back((data / name).string());
     }
   }
-  // A probe with CR LF line ends goes the general way in every mode.
+  // Other layouts of a report: CR LF line ends, tabs for blanks; and a probe
+  // whose record is larger than a whole batch between the threads.
   std::string crlf = report("run1.xml");
   for (std::size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2)) {
     crlf.replace(at, 1, "\r\n");
   }
   files.push_back(dir.write("crlf.xml", crlf));
+  std::string tabs;
+  for (const char c : report("run1.xml")) {
+    if (c == ' ' && !tabs.empty() && tabs.back() == ' ') {
+      tabs.back() = '\t';
+    } else {
+      tabs.push_back(c);
+    }
+  }
+  files.push_back(dir.write("tabs.xml", tabs));
+  files.push_back(dir.write(
+      "long.xml", replaced(report("run1.xml"), "descr=\"argc &gt; 1\"",
+                           "descr=\"" + std::string(300000, 'x') + " &gt; 1\"")));
 
   const std::string expected = readWith(kModes[0], files);
   EXPECT_NE(expected.find("probe"), std::string::npos);
