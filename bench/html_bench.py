@@ -126,7 +126,7 @@ def report(args, main_set, generate, reports, run_once, Measure):
     genhtml = Measure()
     for _ in range(args.repeat):
         shutil.rmtree(genhtml_out, ignore_errors=True)
-        wall, rss, cpu = run_once_in(run_once, sources, ["genhtml", "--branch-coverage", "--quiet",
+        wall, rss, cpu, _ = run_once_in(run_once, sources, ["genhtml", "--branch-coverage", "--quiet",
                                                          "-o", genhtml_out, tracefile])
         genhtml.add(wall, rss, cpu)
 
