@@ -186,16 +186,20 @@ int runStages(const std::vector<std::string>& arguments) {
     state.emplace(options->stateFileName, coverage, options->noDriveLetter);
   }
   coverage.process();
-  std::optional<ChangedCode> changed;
-  if (change) changed = measureChangedCode(coverage, options->exportRoot, *change);
-
-  // The export records are collected on a second thread while the listing
-  // and the summary XML are written: all of them only read the processed
-  // set. On one thread they are collected when the exports need them.
+  // The export records, and the changed code of a diff, are collected on
+  // other threads while the listing and the summary XML are written: all of
+  // them only read the processed set. On one thread they are collected when
+  // the outputs need them.
+  const std::launch launch = readOnSecondThread() ? std::launch::async : std::launch::deferred;
   std::future<ExportRecords> records;
   if (wantsExports(*options)) {
-    records = std::async(readOnSecondThread() ? std::launch::async : std::launch::deferred,
-                         [&] { return collectExportRecords(coverage, options->exportRoot); });
+    records = std::async(launch, [&] { return collectExportRecords(coverage, options->exportRoot); });
+  }
+  std::future<ChangedCode> measured;
+  if (change) {
+    measured = std::async(launch, [&] {
+      return measureChangedCode(coverage, options->exportRoot, *change);
+    });
   }
 
   // All inputs are read and processed before the first output is opened, so
@@ -208,6 +212,8 @@ int runStages(const std::vector<std::string>& arguments) {
     writeOutput(options->xmlFileName, [&](TextSink& sink) { writeSummaryXml(coverage, sink); });
   }
   if (records.valid()) writeExports(*options, coverage, records.get());
+  std::optional<ChangedCode> changed;
+  if (measured.valid()) changed = measured.get();
   if (!options->jsonFileName.empty()) {
     writeOutput(options->jsonFileName,
                 [&](TextSink& sink) {
