@@ -53,7 +53,9 @@ bool readOnSecondThread() {
 
 // KOVXMLMERGE_THREAD_TIMES names a file to which a run appends one line of
 // where its time went (the benchmarks read it); nothing else changes.
-const char* threadTimesFile() { return std::getenv("KOVXMLMERGE_THREAD_TIMES"); }
+const char* threadTimesFile() {
+  return std::getenv("KOVXMLMERGE_THREAD_TIMES");
+}
 
 void appendThreadTimes(const char* fileName, const PipelineTimes& times, double wallStart) {
   std::FILE* file = std::fopen(fileName, "a");
@@ -123,7 +125,8 @@ std::optional<GateResult> gateResult(const std::optional<TerMinimum>& minimum,
 SummaryGates gatesOf(const RunOptions& options, const Coverage& coverage,
                      const std::optional<ChangedCode>& changed) {
   SummaryGates gates{gateResult(options.minimumTer, coverage.terValue),
-                     gateResult(options.minimumStatementTer, coverage.statementTer), {}};
+                     gateResult(options.minimumStatementTer, coverage.statementTer),
+                     {}};
   if (changed) {
     gates.changed = gateResult(options.minimumDiffTer, changed->measured() ? changed->ter : 100);
   }
@@ -137,9 +140,9 @@ bool passesGates(const SummaryGates& gates, const Coverage& coverage,
                  const std::optional<ChangedCode>& changed) {
   bool passed = true;
   if (gates.ter && !gates.ter->passed) {
-    printDiagnostic(composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue),
-                                gates.ter->minimum)
-                        .c_str());
+    printDiagnostic(
+        composeLine(diag::kTerBelowMinimum, std::to_string(coverage.terValue), gates.ter->minimum)
+            .c_str());
     passed = false;
   }
   if (gates.statement && !gates.statement->passed) {
@@ -151,8 +154,8 @@ bool passesGates(const SummaryGates& gates, const Coverage& coverage,
   if (gates.changed && !changed->measured()) {
     // Not a failure, but a gate that passes without a figure says why.
     std::cout.flush();
-    std::cerr << "Changed code holds no outcome the TER counts: minimum "
-              << gates.changed->minimum << " passed." << std::endl;
+    std::cerr << "Changed code holds no outcome the TER counts: minimum " << gates.changed->minimum
+              << " passed." << std::endl;
     std::cerr.clear();
   } else if (gates.changed && !gates.changed->passed) {
     printDiagnostic(composeLine(diag::kDiffTerBelowMinimum, std::to_string(changed->ter),
@@ -193,13 +196,13 @@ int runStages(const std::vector<std::string>& arguments) {
   const std::launch launch = readOnSecondThread() ? std::launch::async : std::launch::deferred;
   std::future<ExportRecords> records;
   if (wantsExports(*options)) {
-    records = std::async(launch, [&] { return collectExportRecords(coverage, options->exportRoot); });
+    records =
+        std::async(launch, [&] { return collectExportRecords(coverage, options->exportRoot); });
   }
   std::future<ChangedCode> measured;
   if (change) {
-    measured = std::async(launch, [&] {
-      return measureChangedCode(coverage, options->exportRoot, *change);
-    });
+    measured = std::async(
+        launch, [&] { return measureChangedCode(coverage, options->exportRoot, *change); });
   }
 
   // All inputs are read and processed before the first output is opened, so
@@ -215,10 +218,9 @@ int runStages(const std::vector<std::string>& arguments) {
   std::optional<ChangedCode> changed;
   if (measured.valid()) changed = measured.get();
   if (!options->jsonFileName.empty()) {
-    writeOutput(options->jsonFileName,
-                [&](TextSink& sink) {
-                  writeJsonReport(coverage, options->exportRoot, sink, changed ? &*changed : nullptr);
-                });
+    writeOutput(options->jsonFileName, [&](TextSink& sink) {
+      writeJsonReport(coverage, options->exportRoot, sink, changed ? &*changed : nullptr);
+    });
   }
   const SummaryGates gates = gatesOf(*options, coverage, changed);
   if (!options->markdownFileName.empty()) {
