@@ -34,23 +34,8 @@ awk -F'[:,]' '
 
 base="-p $out/p.txt -x $out/x.xml -md $out/m.md -json $out/j.json"
 commands=("$base" "$base -diff $out/change.diff")
-best() {  # best THREADS REPORTS...: the best wall time in microseconds of each command
-  local threads=$1
-  shift
-  local -a times
-  local i c start end
-  for c in "${!commands[@]}"; do times[c]=999999999; done
-  for ((i = 0; i < runs; i++)); do
-    for c in "${!commands[@]}"; do
-      start=$(date +%s%N)
-      # shellcheck disable=SC2086  # the command's words
-      KOVXMLMERGE_THREADS=$threads "$binary" "$@" ${commands[c]} >/dev/null
-      end=$(date +%s%N)
-      (( (end - start) / 1000 < times[c] )) && times[c]=$(( (end - start) / 1000 ))
-    done
-  done
-  printf '%s\n' "${times[@]}"
-}
+# shellcheck source=bench/best_of_runs.sh
+source "$root/bench/best_of_runs.sh"
 
 echo "| Threads | -p -x -md -json ms | with -diff ms | added |"
 echo "|---:|---:|---:|---:|"

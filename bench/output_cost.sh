@@ -21,23 +21,8 @@ trap 'rm -rf "$out"' EXIT
 three="-sonar $out/s.xml -json $out/j.json -md $out/m.md"
 commands=("-x $out/x.xml" "-x $out/x.xml -p $out/p.txt" "-x $out/x.xml -p $out/p.txt $three"
           "-x $out/x.xml $three")
-best() {  # best THREADS REPORTS...: the best wall time in microseconds of each command
-  local threads=$1
-  shift
-  local -a times
-  local i c start end
-  for c in "${!commands[@]}"; do times[c]=999999999; done
-  for ((i = 0; i < runs; i++)); do
-    for c in "${!commands[@]}"; do
-      start=$(date +%s%N)
-      # shellcheck disable=SC2086  # the command's words
-      KOVXMLMERGE_THREADS=$threads "$binary" "$@" ${commands[c]} >/dev/null
-      end=$(date +%s%N)
-      (( (end - start) / 1000 < times[c] )) && times[c]=$(( (end - start) / 1000 ))
-    done
-  done
-  printf '%s\n' "${times[@]}"
-}
+# shellcheck source=bench/best_of_runs.sh
+source "$root/bench/best_of_runs.sh"
 
 echo "| Threads | -x ms | listing ms | SonarQube + JSON + Markdown with the listing ms | without it ms |"
 echo "|---:|---:|---:|---:|---:|"
