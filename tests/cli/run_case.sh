@@ -17,7 +17,11 @@
 #   expected/status  the exit status (0 where missing)
 #   expected/stdout, expected/stderr   (empty where missing)
 #   expected/files/  every output file, as it must be after the run (an
-#                    output directory, such as the HTML report, as its files)
+#                    output directory, such as the HTML report, as its files);
+#                    a file that holds only "@asset NAME" must be the HTML
+#                    report's asset src/writers/html/assets/NAME, byte for
+#                    byte (the style sheet, the script and the icon, which
+#                    every report holds, are not copied into every case)
 # The shared reports of tests/cli/reports are copied to reports/ first. After
 # the run, the scratch folder must hold nothing but what was there before and
 # the expected output files (no stray or temporary files).
@@ -47,6 +51,7 @@ binary=$(realpath "$1")
 case_dir=$(realpath "$2")
 update=${3:-}
 here=$(dirname "$(realpath "$0")")
+assets=$(realpath "$here/../../src/writers/html/assets")
 
 scratch=$(mktemp -d)
 trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -96,7 +101,12 @@ if [ "$update" = "--update" ]; then
   while IFS= read -r f; do
     [ -n "$f" ] && [ -f "$f" ] || continue
     mkdir -p "$case_dir/expected/files/$(dirname "$f")"
-    mask "$f" >"$case_dir/expected/files/$f"
+    asset="$assets/$(basename "$f")"
+    if [ -f "$asset" ] && cmp -s "$f" "$asset"; then
+      echo "@asset $(basename "$f")" >"$case_dir/expected/files/$f"
+    else
+      mask "$f" >"$case_dir/expected/files/$f"
+    fi
   done <<<"$recorded"
   [ -s "$case_dir/expected/stdout" ] || rm "$case_dir/expected/stdout"
   [ -s "$case_dir/expected/stderr" ] || rm "$case_dir/expected/stderr"
@@ -115,6 +125,9 @@ expected_status=0
 compare() {  # compare ACTUAL EXPECTED_FILE_OR_EMPTY LABEL
   local want=/dev/null
   [ -f "$2" ] && want=$2
+  if [ -f "$2" ] && [ "$(head -c 7 "$2")" = "@asset " ]; then
+    want="$assets/$(sed -n '1s/^@asset //p' "$2")"
+  fi
   if ! diff -u "$want" <(mask "$1") >"$scratch/.diff" 2>&1; then
     fail "$3 differs"
     head -n 40 "$scratch/.diff"
